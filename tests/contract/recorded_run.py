@@ -229,25 +229,34 @@ class RecordedRun:
     "frame N hold" and is completed with a release file here).
     engine: the directory holding the engine library to put beside the
     program, or None for none.
-    screen: a VirtualScreen to run on (else a private one, width x height).
+    width, height: the size of the run's own virtual screen.
+    env: variables to add to the program's environment.
     program_subdir: run the program from a subdirectory of that name inside
     its temporary directory. via_link: start it through a symbolic link in the
-    current directory instead of by its real path."""
+    current directory instead of by its real path.
+    trace, counts: have the engine write its trace, its call counts."""
 
-    def __init__(self, script="", engine=RECORDER_DIR, screen=None, width=1920, height=1080,
-                 answer_boxes=True, env=None, program_subdir=None, via_link=False, trace=True, counts=False):
-        self.script, self.engine, self.screen = script, engine, screen
-        self.size = (width, height)
-        self.answer_boxes, self.extra_env = answer_boxes, dict(env or {})
+    def __init__(self, script="", engine=RECORDER_DIR, width=1920, height=1080, env=None,
+                 program_subdir=None, via_link=False, trace=True, counts=False):
+        self.script, self.engine = script, engine
+        self.size, self.extra_env = (width, height), dict(env or {})
         self.program_subdir, self.via_link = program_subdir, via_link
         self.tracing, self.counts = trace, counts
         self.process = None
         self.returncode = None
         self._ended = None
-        self._own_screen = None
 
     def __enter__(self):
+        self.screen = self.program_root = None
         self.work = tempfile.mkdtemp(prefix="vorhel-contract-")
+        try:
+            self._prepare()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _prepare(self):
         self.cwd = os.path.join(self.work, "elsewhere")
         os.mkdir(self.cwd)
         self.program_root = program_copy(self.engine)
@@ -260,28 +269,29 @@ class RecordedRun:
                     os.rename(os.path.join(self.program_root, name), os.path.join(self.program_dir, name))
         self.program_dir = os.path.realpath(self.program_dir)
         self.executable = os.path.join(self.program_dir, "vorhel-colour-picker-test")
-        if self.screen is None:
-            self._own_screen = VirtualScreen(*self.size).__enter__()
-            self.screen = self._own_screen
+        self.screen = VirtualScreen(*self.size).__enter__()
         self.trace_path = os.path.join(self.work, "trace")
         self.log_path = os.path.join(self.work, "log")
         self.counts_path = os.path.join(self.work, "counts")
         self.script_path = os.path.join(self.work, "script")
         with open(self.script_path, "w") as script:
             for line in self.script.splitlines():
-                words = line.split()
+                words = line.split("#", 1)[0].split()
                 if len(words) == 3 and words[0] == "frame" and words[2] == "hold":
-                    line = f"{line} {self.release_path(int(words[1]))}"
+                    line = f"frame {words[1]} hold {self.release_path(int(words[1]))}"
                 script.write(line + "\n")
-        return self
 
     def __exit__(self, *exc):
         if self.process is not None:
             end_process(self.process)
-        if self._own_screen is not None:
-            self._own_screen.__exit__(*exc)
+            self.stdout.close()
+            self.stderr.close()
+        # Ending the screen also ends a clipboard keeper the program left.
+        if self.screen is not None:
+            self.screen.__exit__(*exc)
         shutil.rmtree(self.work, ignore_errors=True)
-        shutil.rmtree(self.program_root, ignore_errors=True)
+        if self.program_root is not None:
+            shutil.rmtree(self.program_root, ignore_errors=True)
 
     def release_path(self, frame):
         return os.path.join(self.work, f"release-{frame}")
@@ -292,8 +302,8 @@ class RecordedRun:
             env["KV2D_RECORDER_TRACE"] = self.trace_path
         if self.counts:
             env["KV2D_RECORDER_COUNTS"] = self.counts_path
-        if self.answer_boxes:
-            env["VORHEL_TEST_ANSWER_BOXES"] = "1"
+        # Boxes are logged and answered at once.
+        env["VORHEL_TEST_ANSWER_BOXES"] = "1"
         # The engine is found beside the program or not at all.
         env.pop("LD_LIBRARY_PATH", None)
         env.pop("LD_PRELOAD", None)
@@ -336,7 +346,8 @@ class RecordedRun:
                           HANG_GUARD):
             raise AssertionError(f"frame {frame} was never held")
         if marker not in self.trace.lines:
-            raise AssertionError(f"the program ended before frame {frame} was held")
+            raise AssertionError(f"the program ended before frame {frame} was held:\n"
+                                 + self.error_output)
 
     def release(self, frame):
         open(self.release_path(frame), "w").close()

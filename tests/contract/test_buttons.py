@@ -8,10 +8,11 @@ import shutil
 import unittest
 
 from program_model import CHANNELS, copy_click_lines, frame_routine_lines, learn_more_click_lines
-from recorded_run import HANG_GUARD, RecordedRun, box, f32, wait_until
+from recorded_run import BUILD_DIR, HANG_GUARD, RecordedRun, box, f32, wait_until
 
 COPIED = box(64, "复制颜色", "已复制到剪贴板！")
 COPY_FAILED = box(16, "复制颜色", "复制失败：无法写入剪贴板。")
+CLIPBOARD_FAULT = os.path.join(BUILD_DIR, "contract", "libvorhel_clipboard_fault.so")
 
 
 def lines_of(path):
@@ -60,6 +61,18 @@ class CopyTest(unittest.TestCase):
                 run.release(2 * n)
             run.wait()
         self.assertEqual(0, run.returncode)
+
+    def test_a_refused_clipboard_is_reported_instead_of_confirmed(self):
+        # Either step the program checks may fail: setting the text, or X
+        # naming an owner of the clipboard afterwards (clipboard_fault.cpp).
+        for fault in ("set", "owner"):
+            env = {"LD_PRELOAD": CLIPBOARD_FAULT, "VORHEL_CLIPBOARD_FAULT": fault}
+            with self.subTest(fault=fault), RecordedRun("frames 2\nframe 1 click 109", env=env) as run:
+                run.wait()
+                self.assertEqual([COPY_FAILED], run.log.boxes)
+                self.assertIn("leave click 109 -> 1", run.trace.lines)
+                self.assertIn("frame 2", run.trace.lines, "the run goes on")
+                self.assertEqual(0, run.returncode)
 
 
 class CloseTest(unittest.TestCase):
