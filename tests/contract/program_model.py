@@ -28,12 +28,6 @@ def pack(a, r, g, b):
     return word - 2**32 if word >= 2**31 else word
 
 
-def channels_of(packed):
-    """(red, green, blue) of a colour packed by the recording engine."""
-    word = packed & 0xFFFFFFFF
-    return word & 255, word >> 24 & 255, word >> 8 & 255
-
-
 def truncate(value):
     """A channel value as the program must turn it into an integer: toward
     zero, with NaN as 0 and values beyond either end saturated."""

@@ -192,7 +192,7 @@ class Box:
 
 
 def box(icon, title, text):
-    """A box as the specification words it (UTF-8 here, GBK on the wire)."""
+    """A box from readable texts (UTF-8 here, GBK on the wire)."""
     return Box(icon, title.encode("gbk"), text.encode("gbk"))
 
 

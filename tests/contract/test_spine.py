@@ -109,9 +109,11 @@ class FatalStopTest(unittest.TestCase):
         self.assertEqual([], run.trace.lines)
 
     def test_engine_library_lacking_an_entry_point(self):
-        with RecordedRun(engine=LACKING_RECORDER_DIR) as run:
+        with RecordedRun(engine=LACKING_RECORDER_DIR, counts=True) as run:
             run.wait()
         self.assert_fatal(run, "GUI_AddLabel")
+        counts = run.call_counts()  # written as the process ended, without a stop
+        self.assertEqual((3, 0, 0), (counts["GUI_AddScrollBar"], counts["GUI_AddLabel"], counts["System_KV2DStop"]))
         trace = run.trace
         on_close, = trace.routines()["GUI_SetEvenReceiver"]
         window = trace.calls("System_CreateKV2D")[0].args[1]

@@ -56,10 +56,7 @@
 
 #include <stdint.h>
 
-#include <map>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace recorder {
