@@ -1,12 +1,15 @@
 #include "kv2d/engine.h"
 
+#include <SDL_syswm.h>
 #include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "kv2d/desktop.h"
+#include "common/desktop_scale.h"
+#include "common/gbk_text.h"
 
 namespace kv2d {
 
@@ -22,6 +25,16 @@ Rect Normalised(Rect r) {
   if (r.right < r.left) std::swap(r.left, r.right);
   if (r.bottom < r.top) std::swap(r.top, r.bottom);
   return r;
+}
+
+// The desktop's scale, from the X display the window lives on; 1 without X.
+int DesktopScaleOf(SDL_Window *window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+    return desktop::ReadDesktopScale(info.info.x11.display);
+  }
+  return 1;
 }
 
 bool Is32BitRgb(const SDL_PixelFormat *f) {
@@ -66,11 +79,11 @@ bool Engine::Create(const CreateOptions &options) {
     return fail("SDL_ttf cannot start", TTF_GetError());
   }
   ttf_started_ = true;
-  if (!desktop::FontSystemUsable()) {
+  if (FcInit() != FcTrue) {
     return fail("fontconfig cannot start", "");
   }
 
-  scale_ = std::clamp(options.scale > 0 ? options.scale : desktop::DesktopScale(), 1, 4);
+  scale_ = std::clamp(options.scale > 0 ? options.scale : DesktopScaleOf(window), 1, 4);
   width_ = std::clamp(options.width > 0 ? options.width : 800, 1, 8192);
   height_ = std::clamp(options.height > 0 ? options.height : 600, 1, 8192);
   int want_w = width_ * scale_, want_h = height_ * scale_;

@@ -1,26 +1,28 @@
 #include "kv2d/text.h"
 
-#include "kv2d/desktop.h"
+#include "common/cjk_font.h"
+#include "common/gbk_text.h"
 
 namespace kv2d {
 
 TTF_Font *Fonts::Open(const std::string &face, const char *purpose) {
-  auto file = desktop::FindFont(face);
-  if (!file) {
+  desktop::FontFace file = desktop::FindCjkFont(face);
+  if (file.path.empty()) {
     if (log_) log_->Write("font %s: fontconfig knows no font file for \"%s\"", purpose, face.c_str());
     return nullptr;
   }
   int device_size = kPixelSize * scale_;
-  TTF_Font *font = TTF_OpenFontIndex(file->path.c_str(), device_size, file->index);
+  TTF_Font *font = TTF_OpenFontIndex(file.path.c_str(), device_size, file.index);
   if (font == nullptr) {
-    if (log_) log_->Write("font %s: cannot open %s (face %d): %s", purpose, file->path.c_str(), file->index, TTF_GetError());
+    if (log_) log_->Write("font %s: cannot open %s (face %d): %s", purpose, file.path.c_str(), file.index, TTF_GetError());
     return nullptr;
   }
   TTF_SetFontHinting(font, TTF_HINTING_NORMAL);
   if (log_) {
-    log_->Write("font %s: \"%s\" -> %s (face %d, \"%s\"), %d px", purpose, face.c_str(), file->path.c_str(), file->index,
-                file->family.c_str(), device_size);
-    if (!file->chinese) {
+    const char *family = TTF_FontFaceFamilyName(font);
+    log_->Write("font %s: \"%s\" -> %s (face %d, \"%s\"), %d px", purpose, face.c_str(), file.path.c_str(), file.index,
+                family ? family : "?", device_size);
+    if (!file.has_cjk) {
       log_->Write("font %s: no font with Chinese found; Chinese texts will lack glyphs", purpose);
     }
   }
