@@ -1,5 +1,8 @@
 // Quads, text and the frame comparison, read back from the window's pixels.
+#include <SDL_ttf.h>
+
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "engine_fixture.h"
@@ -180,6 +183,27 @@ TEST_F(EngineTest, LogNamesTheEngineAndTheFontFile) {
   std::fclose(file);
   EXPECT_NE(text.find("Kelvaran 2D NOC"), std::string::npos) << text;
   EXPECT_NE(text.find("wqy-zenhei"), std::string::npos) << text;
+}
+
+TEST(TextCache, StaysBoundedAndKeepsImagesInUse) {
+  ASSERT_EQ(TTF_Init(), 0);
+  {
+    kv2d::Fonts fonts;
+    fonts.Attach(nullptr, 1);
+    ASSERT_TRUE(fonts.Load(kFontSlot, "\xE9\xBB\x91\xE4\xBD\x93")); // 黑体, UTF-8
+    kv2d::TextImageRef first = fonts.Render(kFontSlot, "0", kv2d::Encoding::kUtf8);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(fonts.Render(kFontSlot, "0", kv2d::Encoding::kUtf8), first); // drawn once
+    for (size_t i = 1; i < kv2d::Fonts::kMaxEntries + 100; ++i) {
+      fonts.Render(kFontSlot, std::to_string(i), kv2d::Encoding::kUtf8);
+    }
+    EXPECT_LE(fonts.cached_count(), kv2d::Fonts::kMaxEntries);
+    // Evicted, but a frame that still shows it keeps it whole.
+    EXPECT_NE(fonts.Render(kFontSlot, "0", kv2d::Encoding::kUtf8), first);
+    EXPECT_GT(first->width(), 0);
+    EXPECT_NE(first->surface()->pixels, nullptr);
+  }
+  TTF_Quit();
 }
 
 } // namespace
