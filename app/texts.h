@@ -45,3 +45,7 @@ inline constexpr char kFatalEntrySeparator[] = "\xa3\xac\xc8\xeb\xbf\xda\xa3\xba
 inline constexpr char kFatalNoWindowText[] = "\xce\xde\xb7\xa8\xb4\xf2\xbf\xaa\xd6\xf7\xb4\xb0\xbf\xda\xa1\xa3";
 // fatal stop: out of memory: "内存不足。"
 inline constexpr char kFatalNoMemoryText[] = "\xc4\xda\xb4\xe6\xb2\xbb\xd7\xe3\xa1\xa3";
+// fatal stop: title of its box: "错误"
+inline constexpr char kFatalTitle[] = "\xb4\xed\xce\xf3";
+// fatal stop: the program's own directory cannot be found: "无法确定程序目录。"
+inline constexpr char kFatalNoDirectoryText[] = "\xce\xde\xb7\xa8\xc8\xb7\xb6\xa8\xb3\xcc\xd0\xf2\xc4\xbf\xc2\xbc\xa1\xa3";

@@ -30,4 +30,6 @@ inline constexpr ReadableText kReadableTexts[] = {
     {"kFatalEntrySeparator", kFatalEntrySeparator, "，入口："},
     {"kFatalNoWindowText", kFatalNoWindowText, "无法打开主窗口。"},
     {"kFatalNoMemoryText", kFatalNoMemoryText, "内存不足。"},
+    {"kFatalTitle", kFatalTitle, "错误"},
+    {"kFatalNoDirectoryText", kFatalNoDirectoryText, "无法确定程序目录。"},
 };
