@@ -274,6 +274,11 @@ void Engine::HandleEvent(const SDL_Event &e) {
     case SDL_WINDOWEVENT_EXPOSED:
       present_all_ = true;
       break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // The window gets a new surface, possibly at the old one's address:
+      // either way it holds none of our picture.
+      last_surface_ = nullptr;
+      break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
       input_.ForgetKeys();
       break;
