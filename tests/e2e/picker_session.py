@@ -11,8 +11,10 @@ from vorhel_testing import (PROGRAM_DIR, VirtualScreen, end_process, program_cop
 
 
 def xdotool(screen, *args):
+    # A key that closes its window makes xdotool fail on the key's release,
+    # which then has no window: the exit code says nothing about the key.
     return subprocess.run(["xdotool", *map(str, args)], env=screen.env(),
-                          check=True, capture_output=True, text=True).stdout
+                          capture_output=True, text=True).stdout
 
 
 def window_geometry(screen, window):

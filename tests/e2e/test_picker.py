@@ -103,7 +103,7 @@ class PickerTest(unittest.TestCase):
             self.assertTrue(near(picker.pixel(image, 568, 278), SWATCHES[0]))
             for x, y in [(490, 240), (569, 240), (530, 200), (530, 279)]:
                 self.assertEqual(picker.pixel(image, x, y), WHITE, (x, y))
-            self.assertEqual(picker.pixel(image, 489, 240), WHITE)  # the preview's frame beside it
+            self.assertEqual(picker.pixel(image, 489, 240), BLACK)  # the preview beside it
             self.assertEqual(picker.pixel(image, 250, 250), BLACK)  # nothing picked yet
 
             # White (255, 255, 255) first, to learn how "255" looks on each line.

@@ -81,7 +81,7 @@ class VirtualScreen:
         """Saves a PNG in the build tree's artefacts and returns the pixels."""
         os.makedirs(ARTEFACT_DIR, exist_ok=True)
         png = os.path.join(ARTEFACT_DIR, name + ".png")
-        ppm = subprocess.run(["import", "-display", self.display, "-window", window, "ppm:-"],
+        ppm = subprocess.run(["import", "-display", self.display, "-window", window, "-depth", "8", "ppm:-"],
                              check=True, capture_output=True).stdout
         image = Image.from_ppm(ppm)
         subprocess.run(["convert", "ppm:-", png], input=ppm, check=True)
