@@ -223,23 +223,23 @@ class MainWindowOpening(unittest.TestCase):
                 if dpi is not None:
                     run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER",
                          f"Xft.dpi:\t{dpi}\n"], env)
-                process = subprocess.Popen([PROBE, "state"], cwd=elsewhere, env=env, text=True,
-                                           stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-                try:
-                    state = {}
-                    for line in process.stdout:
-                        if line.strip() == "ready":
-                            break
-                        key, _, value = line.rstrip("\n").partition(" ")
-                        state[key] = value
-                    window = int(state["xid"])
-                    *where, unmapped = geometry(window, env)
-                    icon = run(["xprop", "-id", str(window), "_NET_WM_ICON"], env).stdout
-                    process.stdin.write("\n")
-                    process.stdin.close()
-                    self.assertEqual(process.wait(20), 0)
-                finally:
-                    end_process(process)
+                with subprocess.Popen([PROBE, "state"], cwd=elsewhere, env=env, text=True,
+                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE) as process:
+                    try:
+                        state = {}
+                        for line in process.stdout:
+                            if line.strip() == "ready":
+                                break
+                            key, _, value = line.rstrip("\n").partition(" ")
+                            state[key] = value
+                        window = int(state["xid"])
+                        *where, unmapped = geometry(window, env)
+                        icon = run(["xprop", "-id", str(window), "_NET_WM_ICON"], env).stdout
+                        process.stdin.write("\n")
+                        process.stdin.close()
+                        self.assertEqual(process.wait(20), 0)
+                    finally:
+                        end_process(process)
                 self.assertEqual(tuple(where), expected)
                 self.assertTrue(unmapped)
                 self.assertEqual(state["shown"], "0 resizable 0")
