@@ -43,6 +43,7 @@ void Panel::Clear() {
   clicks_.clear();
   hot_.reset();
   active_.reset();
+  focus_.reset();
   held_ = false;
 }
 
@@ -150,15 +151,19 @@ void Panel::PointerReleased(float x, float y) {
   if (active_) {
     Control *c = Find(*active_);
     if (c != nullptr && c->kind == ControlKind::kButton && c->rect.Contains(x, y)) {
-      if (clicks_.size() == kMaxPendingClicks) {
-        clicks_.pop_front();
-      }
-      clicks_.push_back(c->id);
-      changed_ = true;
+      QueueClick(c->id);
     }
   }
   active_.reset();
   held_ = false;
+}
+
+void Panel::QueueClick(int32_t id) {
+  if (clicks_.size() == kMaxPendingClicks) {
+    clicks_.pop_front();
+  }
+  clicks_.push_back(id);
+  changed_ = true;
 }
 
 void Panel::CancelPress() {
@@ -171,6 +176,47 @@ void Panel::Wheel(float x, float y, float steps) {
   if (c != nullptr && c->kind == ControlKind::kScrollBar && active_ != c->id) {
     SetScrollValue(*c, c->value + steps);
   }
+}
+
+void Panel::MoveFocus(bool backwards) {
+  const size_t n = controls_.size();
+  // The search starts from the focused control; with none, from just before
+  // the first (going forwards) or just after the last (going backwards).
+  size_t at = backwards ? 0 : n - 1;
+  for (size_t i = 0; focus_ && i < n; ++i) {
+    if (controls_[i].id == *focus_) at = i;
+  }
+  for (size_t step = 1; step <= n; ++step) {
+    const Control &c = controls_[backwards ? (at + n - step) % n : (at + step) % n];
+    if (c.kind != ControlKind::kLabel) {
+      if (focus_ != c.id) changed_ = true;
+      focus_ = c.id;
+      return;
+    }
+  }
+}
+
+Control *Panel::FocusedOf(ControlKind kind) {
+  Control *c = focus_ ? Find(*focus_) : nullptr;
+  return c != nullptr && c->kind == kind ? c : nullptr;
+}
+
+bool Panel::ClickFocused() {
+  Control *c = FocusedOf(ControlKind::kButton);
+  if (c != nullptr) QueueClick(c->id);
+  return c != nullptr;
+}
+
+bool Panel::StepFocused(float by) {
+  Control *c = FocusedOf(ControlKind::kScrollBar);
+  if (c != nullptr) SetScrollValue(*c, c->value + by);
+  return c != nullptr;
+}
+
+bool Panel::MoveFocusedToEnd(bool high) {
+  Control *c = FocusedOf(ControlKind::kScrollBar);
+  if (c != nullptr) SetScrollValue(*c, high ? c->high : c->low);
+  return c != nullptr;
 }
 
 std::optional<int32_t> Panel::TakeClick() {

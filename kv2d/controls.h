@@ -4,6 +4,10 @@
 // A button clicks when the button comes up over the active button; a scroll
 // bar follows the pointer from where the drag started. Controls are kept in
 // creation order; where they overlap the later one is on top.
+//
+// One button or scroll bar at a time may have the keyboard focus, which
+// moves through them in creation order. A focused button clicks when asked
+// (the click queues like a mouse click); a focused scroll bar steps.
 #pragma once
 
 #include <cstdint>
@@ -69,6 +73,18 @@ public:
   void CancelPress();
   void Wheel(float x, float y, float steps);
 
+  // Keyboard focus: to the next button or scroll bar after the focused one
+  // (or before it, backwards), round the end; the first (or last) when none
+  // has it.
+  void MoveFocus(bool backwards);
+  std::optional<int32_t> focused() const { return focus_; }
+  // The focused button clicks. False when the focus is not on a button.
+  bool ClickFocused();
+  // The focused scroll bar's value moves by `by`, or to the low or high end
+  // of its range. False when the focus is not on a scroll bar.
+  bool StepFocused(float by);
+  bool MoveFocusedToEnd(bool high);
+
   // The next click not yet delivered.
   std::optional<int32_t> TakeClick();
   // True when a value changed or a click came since the last call.
@@ -84,10 +100,12 @@ private:
   Control *TopmostAt(float x, float y);
   void SetScrollValue(Control &control, float value);
   void DragTo(Control &control, float x, float y);
+  void QueueClick(int32_t id);
+  Control *FocusedOf(ControlKind kind);
 
   std::vector<Control> controls_;
   std::deque<int32_t> clicks_;
-  std::optional<int32_t> hot_, active_;
+  std::optional<int32_t> hot_, active_, focus_;
   bool held_ = false;
   float drag_from_ = 0, drag_from_value_ = 0;
   bool changed_ = false;

@@ -10,10 +10,16 @@
 
 #include "common/desktop_scale.h"
 #include "common/gbk_text.h"
+#include "kv2d/colour.h"
 
 namespace kv2d {
 
 namespace {
+
+// The keyboard focus ring: this thick, this far outside its control (drawing
+// pixels).
+constexpr float kFocusRing = 2.0f;
+constexpr float kFocusGap = 1.0f;
 
 // Texts are converted once, where they come in.
 std::string Utf8Of(const char *gbk) { return gbk == nullptr ? std::string() : desktop::GbkToUtf8(gbk); }
@@ -331,7 +337,7 @@ void Engine::HandleEvent(const SDL_Event &e) {
     int vk = VirtualKeyOfKey(e.key.keysym.sym);
     if (e.type == SDL_KEYDOWN) {
       input_.Press(vk);
-      if (vk == kVkEscape) quit_ = true;
+      KeyDown(vk, (e.key.keysym.mod & KMOD_SHIFT) != 0 || input_.Held(kVkShift), e.key.repeat != 0);
     } else {
       input_.Release(vk);
     }
@@ -339,6 +345,28 @@ void Engine::HandleEvent(const SDL_Event &e) {
   }
   default:
     break;
+  }
+}
+
+void Engine::KeyDown(int vk, bool shift, bool repeat) {
+  // Keys that move a focused scroll bar, and by how much; Home and End go to
+  // the ends of its range.
+  const float step = shift ? 10.0f : 1.0f;
+  switch (vk) {
+  case kVkEscape: quit_ = true; break;
+  case kVkTab: panel_.MoveFocus(shift); break;
+  case kVkSpace:
+    if (!repeat) panel_.ClickFocused(); // one click a press, however long it is held
+    break;
+  case kVkLeft:
+  case kVkDown: panel_.StepFocused(-step); break;
+  case kVkRight:
+  case kVkUp: panel_.StepFocused(step); break;
+  case kVkPageDown: panel_.StepFocused(-10.0f); break;
+  case kVkPageUp: panel_.StepFocused(10.0f); break;
+  case kVkHome: panel_.MoveFocusedToEnd(false); break;
+  case kVkEnd: panel_.MoveFocusedToEnd(true); break;
+  default: break;
   }
 }
 
@@ -487,6 +515,19 @@ void Engine::RenderControls() {
         canvas_.Text(text, box.x, box.y + (box.h - text->height()) / 2, c.ink, box);
       }
       break;
+    }
+  }
+  // The keyboard focus: a ring in the control's ink, made opaque, around it
+  // with a pixel's gap, over the other controls.
+  if (auto id = panel_.focused()) {
+    if (const Control *c = panel_.Find(*id)) {
+      const Rect &r = c->rect;
+      int32_t ink = PackArgb(255, RedOf(c->ink), GreenOf(c->ink), BlueOf(c->ink));
+      const int32_t ring[4] = {ink, ink, ink, ink};
+      SDL_Rect space{0, 0, width_ * scale_, height_ * scale_};
+      float out = kFocusGap + kFocusRing;
+      canvas_.Quad(DeviceRect(r.left - out, r.top - out, r.right + out, r.bottom + out), ring, false,
+                   static_cast<int>(kFocusRing) * scale_, space);
     }
   }
 }

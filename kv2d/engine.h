@@ -88,8 +88,11 @@ public:
 
   // Input.
   void MousePosition(float *x, float *y) const;
-  int32_t KeyState(int32_t vk) const { return input_.Held(vk) ? 1 : 0; }
+  int32_t KeyState(int32_t vk) const { return input_.DownThisFrame(vk) ? 1 : 0; }
   int32_t KeyUp(int32_t vk) const { return input_.ReleasedThisFrame(vk) ? 1 : 0; }
+
+  // The control with the keyboard focus, if any.
+  std::optional<int32_t> focused() const { return panel_.focused(); }
 
   SDL_Window *window() const { return window_; }
   int scale() const { return scale_; }
@@ -97,6 +100,7 @@ public:
 
 private:
   void HandleEvent(const SDL_Event &event);
+  void KeyDown(int vk, bool shift, bool repeat);
   void PointerAt(int window_x, int window_y);
   void RunFrame();
   void Call(kv2d_callback callback);

@@ -8,26 +8,26 @@ int VirtualKeyOfKey(SDL_Keycode key) {
   if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
   switch (key) {
   case SDLK_BACKSPACE: return 0x08;
-  case SDLK_TAB: return 0x09;
+  case SDLK_TAB: return kVkTab;
   case SDLK_RETURN:
   case SDLK_KP_ENTER: return kVkEnter;
   case SDLK_LSHIFT:
-  case SDLK_RSHIFT: return 0x10;
+  case SDLK_RSHIFT: return kVkShift;
   case SDLK_LCTRL:
   case SDLK_RCTRL: return 0x11;
   case SDLK_LALT:
   case SDLK_RALT: return 0x12;
   case SDLK_PAUSE: return 0x13;
   case SDLK_ESCAPE: return kVkEscape;
-  case SDLK_SPACE: return 0x20;
-  case SDLK_PAGEUP: return 0x21;
-  case SDLK_PAGEDOWN: return 0x22;
-  case SDLK_END: return 0x23;
-  case SDLK_HOME: return 0x24;
-  case SDLK_LEFT: return 0x25;
-  case SDLK_UP: return 0x26;
-  case SDLK_RIGHT: return 0x27;
-  case SDLK_DOWN: return 0x28;
+  case SDLK_SPACE: return kVkSpace;
+  case SDLK_PAGEUP: return kVkPageUp;
+  case SDLK_PAGEDOWN: return kVkPageDown;
+  case SDLK_END: return kVkEnd;
+  case SDLK_HOME: return kVkHome;
+  case SDLK_LEFT: return kVkLeft;
+  case SDLK_UP: return kVkUp;
+  case SDLK_RIGHT: return kVkRight;
+  case SDLK_DOWN: return kVkDown;
   case SDLK_INSERT: return 0x2D;
   case SDLK_DELETE: return 0x2E;
   default: return 0;
@@ -46,7 +46,10 @@ int VirtualKeyOfButton(uint8_t button) {
 }
 
 void Input::Press(int vk) {
-  if (Valid(vk)) held_[static_cast<size_t>(vk)] = true;
+  if (Valid(vk)) {
+    held_[static_cast<size_t>(vk)] = true;
+    pressed_[static_cast<size_t>(vk)] = true;
+  }
 }
 
 void Input::Release(int vk) {

@@ -1,6 +1,7 @@
 // Buttons, scroll bars, values, keys and the loop, driven by injected events.
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "engine_fixture.h"
@@ -160,6 +161,123 @@ TEST_F(EngineTest, KeyStatesFollowTheEvents) {
   ASSERT_TRUE(Frames());
   EXPECT_EQ(left, (std::vector<int>{1, 1, 0, 0}));
   EXPECT_EQ(enter_up, (std::vector<int>{0, 0, 1, 0}));
+}
+
+TEST_F(EngineTest, AQuickClickBetweenTwoFramesCountsAsDownForOneFrame) {
+  std::vector<int> left;
+  on_frame = [&](kv2d::Engine &e) { left.push_back(e.KeyState(1)); };
+  Press(10, 10);
+  Release(10, 10);
+  ASSERT_TRUE(Frames());
+  ASSERT_TRUE(Frames());
+  EXPECT_EQ(left, (std::vector<int>{1, 0}));
+}
+
+// The keyboard. The program's focusable controls in creation order: close,
+// the three bars, learn more, copy (the hint label is skipped).
+TEST_F(EngineTest, TabAndShiftTabMoveTheFocusRoundTheButtonsAndBars) {
+  AddProgramControls(engine);
+  ASSERT_TRUE(Frames());
+  EXPECT_FALSE(engine.focused().has_value()); // nothing has it until Tab is used
+  std::vector<int32_t> forwards, backwards;
+  for (int i = 0; i < 7; ++i) {
+    Tap(SDLK_TAB);
+    ASSERT_TRUE(Frames());
+    forwards.push_back(engine.focused().value_or(-1));
+  }
+  EXPECT_EQ(forwards, (std::vector<int32_t>{100, 102, 104, 106, 108, 109, 100}));
+  for (int i = 0; i < 3; ++i) {
+    Tap(SDLK_TAB, KMOD_LSHIFT);
+    ASSERT_TRUE(Frames());
+    backwards.push_back(engine.focused().value_or(-1));
+  }
+  EXPECT_EQ(backwards, (std::vector<int32_t>{109, 108, 106}));
+}
+
+TEST_F(EngineTest, ShiftTabWithoutFocusStartsAtTheLastControl) {
+  AddProgramControls(engine);
+  Tap(SDLK_TAB, KMOD_RSHIFT);
+  ASSERT_TRUE(Frames());
+  EXPECT_EQ(engine.focused(), std::optional<int32_t>(109));
+}
+
+struct KeyPress {
+  SDL_Keycode key;
+  uint16_t mod = KMOD_NONE;
+};
+
+struct FocusedBarCase {
+  const char *name;
+  float start;
+  std::vector<KeyPress> keys;
+  float expected;
+};
+
+void PrintTo(const FocusedBarCase &c, std::ostream *os) { *os << c.name; }
+
+class FocusedBarTest : public EngineTest, public ::testing::WithParamInterface<FocusedBarCase> {};
+
+// The green bar has the focus (three Tabs); the keys act on it alone.
+TEST_P(FocusedBarTest, KeysMoveIt) {
+  AddProgramControls(engine);
+  engine.SetFloat(104, 7, GetParam().start);
+  for (int i = 0; i < 3; ++i) Tap(SDLK_TAB);
+  ASSERT_TRUE(Frames());
+  ASSERT_EQ(engine.focused(), std::optional<int32_t>(104));
+  for (const KeyPress &k : GetParam().keys) {
+    Tap(k.key, k.mod);
+    ASSERT_TRUE(Frames());
+  }
+  EXPECT_EQ(engine.GetFloat(104, 7), GetParam().expected);
+  EXPECT_EQ(engine.GetFloat(102, 7), 0.0f);
+  EXPECT_EQ(engine.GetFloat(106, 7), 0.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, FocusedBarTest,
+    ::testing::Values(
+        FocusedBarCase{"right_and_up_add_one", 100, {{SDLK_RIGHT}, {SDLK_RIGHT}, {SDLK_UP}}, 103},
+        FocusedBarCase{"left_and_down_take_one", 100, {{SDLK_LEFT}, {SDLK_DOWN}}, 98},
+        FocusedBarCase{"shift_arrows_step_ten",
+                       100,
+                       {{SDLK_RIGHT, KMOD_LSHIFT}, {SDLK_RIGHT, KMOD_LSHIFT}, {SDLK_DOWN, KMOD_RSHIFT}},
+                       110},
+        FocusedBarCase{"page_up_and_down_step_ten", 100, {{SDLK_PAGEUP}, {SDLK_PAGEUP}, {SDLK_PAGEDOWN}}, 110},
+        FocusedBarCase{"home_goes_to_zero", 100.5f, {{SDLK_HOME}}, 0},
+        FocusedBarCase{"end_goes_to_the_top", 3, {{SDLK_END}}, 255},
+        FocusedBarCase{"steps_stop_at_the_ends",
+                       250,
+                       {{SDLK_PAGEUP}, {SDLK_RIGHT}, {SDLK_HOME}, {SDLK_LEFT}, {SDLK_PAGEDOWN}},
+                       0},
+        FocusedBarCase{"a_fraction_stays_a_fraction", 7.25f, {{SDLK_RIGHT}}, 8.25f},
+        FocusedBarCase{"space_and_other_keys_leave_it", 42, {{SDLK_SPACE}, {SDLK_RETURN}, {SDLK_a}}, 42}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(EngineTest, SpaceClicksTheFocusedButtonAsTheMouseDoes) {
+  AddProgramControls(engine);
+  engine.SetEventReceiver(109, 2, CountClick);
+  clicks = 0;
+  Tap(SDLK_SPACE); // no focus yet: nothing
+  Tap(SDLK_TAB, KMOD_LSHIFT);
+  ASSERT_TRUE(Frames());
+  ASSERT_EQ(engine.focused(), std::optional<int32_t>(109));
+  EXPECT_EQ(clicks, 0);
+  Tap(SDLK_SPACE);
+  ASSERT_TRUE(Frames());
+  EXPECT_EQ(clicks, 1);
+  // Held down, the key repeats; it still clicks once.
+  Key(SDLK_SPACE, true);
+  Key(SDLK_SPACE, true, KMOD_NONE, true);
+  Key(SDLK_SPACE, true, KMOD_NONE, true);
+  Key(SDLK_SPACE, false);
+  ASSERT_TRUE(Frames(2));
+  EXPECT_EQ(clicks, 2);
+  // Arrows do nothing to a button; the bars stay.
+  Tap(SDLK_RIGHT);
+  Tap(SDLK_END);
+  ASSERT_TRUE(Frames());
+  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(engine.GetFloat(102, 7) + engine.GetFloat(104, 7) + engine.GetFloat(106, 7), 0.0f);
 }
 
 class LoopEndTest : public EngineTest, public ::testing::WithParamInterface<int> {};

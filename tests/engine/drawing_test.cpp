@@ -69,6 +69,35 @@ TEST_P(QuadTest, MousePositionIsInDrawingPixels) {
   EXPECT_FLOAT_EQ(y, 101.0f / static_cast<float>(GetParam()));
 }
 
+// The focus ring: two drawing pixels of the control's ink, made opaque, one
+// pixel outside the control. Around the close button (690,560 .. 790,590,
+// red text) it covers 687..688 and 791..792 across, 557..558 and 591..592
+// down; around the red bar (track translucent white) it is opaque white.
+TEST_P(QuadTest, FocusRingShowsAroundTheFocusedControlOnly) {
+  AddProgramControls(engine);
+  draw = [](kv2d::Engine &e) { e.RenderControls(); };
+  ASSERT_TRUE(Frames());
+  const int s = GetParam();
+  auto at = [&](int x, int y) { return Pixel(x * s, y * s); };
+  EXPECT_EQ(at(687, 575), kBlack);
+  Tap(SDLK_TAB);
+  ASSERT_TRUE(Frames());
+  for (auto [x, y] : {std::pair{687, 575}, {688, 575}, {791, 575}, {792, 575}, {740, 557}, {740, 592}, {687, 557}}) {
+    EXPECT_EQ(at(x, y), kRed) << x << "," << y;
+    EXPECT_EQ(Pixel(x * s + s - 1, y * s + s - 1), kRed) << x << "," << y; // crisp: whole device pixels
+  }
+  for (auto [x, y] : {std::pair{686, 575}, {689, 575}, {790, 575}, {793, 575}, {740, 556}, {740, 593}}) {
+    EXPECT_NE(at(x, y), kRed) << x << "," << y;
+  }
+  Tap(SDLK_TAB);
+  ASSERT_TRUE(Frames());
+  EXPECT_EQ(at(687, 575), kBlack); // the ring moved on
+  EXPECT_EQ(at(548, 70), kWhite);
+  EXPECT_EQ(at(650, 58), kWhite);
+  EXPECT_EQ(at(650, 81), kWhite);
+  EXPECT_EQ(at(650, 59), kBlack); // the gap
+}
+
 INSTANTIATE_TEST_SUITE_P(Scales, QuadTest, ::testing::Values(1, 2));
 
 TEST_F(EngineTest, TranslucentAndShadedQuadsBlend) {

@@ -97,13 +97,20 @@ void EngineTest::Wheel(int steps) {
   SDL_PushEvent(&e);
 }
 
-void EngineTest::Key(SDL_Keycode key, bool down) {
+void EngineTest::Key(SDL_Keycode key, bool down, uint16_t mod, bool repeat) {
   SDL_Event e{};
   e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
   e.key.windowID = window_id;
   e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.repeat = repeat ? 1 : 0;
   e.key.keysym.sym = key;
+  e.key.keysym.mod = mod;
   SDL_PushEvent(&e);
+}
+
+void EngineTest::Tap(SDL_Keycode key, uint16_t mod) {
+  Key(key, true, mod);
+  Key(key, false, mod);
 }
 
 void EngineTest::PushWindowEvent(SDL_WindowEventID event) {

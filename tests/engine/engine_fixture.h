@@ -64,7 +64,9 @@ public:
   void Press(int x, int y);
   void Release(int x, int y);
   void Wheel(int steps);
-  void Key(SDL_Keycode key, bool down);
+  void Key(SDL_Keycode key, bool down, uint16_t mod = KMOD_NONE, bool repeat = false);
+  // A key pressed and let go.
+  void Tap(SDL_Keycode key, uint16_t mod = KMOD_NONE);
   void PushWindowEvent(SDL_WindowEventID event);
 
   // A device pixel of the window.
