@@ -4,8 +4,9 @@
 // which takes the selection over and serves the text until another program
 // takes the clipboard or the display goes away.
 //
-// The keeper can be found by its process name (kKeeperName), by its window's
-// class (the same) and by _NET_WM_PID on that window.
+// The keeper can be found by its process name (kKeeperName, which the kernel
+// cuts to its first 15 characters: "vorhel-clipboar"), by its window's class
+// (the same name, whole) and by _NET_WM_PID on that window.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -23,8 +24,8 @@
 
 namespace {
 
-constexpr char kKeeperName[] = "vorhel-keeper";
-constexpr char kKeeperClass[] = "Vorhel-keeper";
+constexpr char kKeeperName[] = "vorhel-clipboard";
+constexpr char kKeeperClass[] = "Vorhel-clipboard";
 // How long the program waits for the keeper to take the clipboard over.
 constexpr int kHandOverMilliseconds = 5000;
 

@@ -76,7 +76,7 @@ def paste(env, target="UTF8_STRING"):
 
 
 def keeper_pids(env):
-    windows = run(["xdotool", "search", "--class", "vorhel-keeper"], env).stdout.split()
+    windows = run(["xdotool", "search", "--class", "vorhel-clipboard"], env).stdout.split()
     pids = (run(["xdotool", "getwindowpid", w], env).stdout.strip() for w in windows)
     return [int(pid) for pid in pids if pid]
 
@@ -345,6 +345,8 @@ class ClipboardKeeper(unittest.TestCase):
             # Detached: a session of its own, /dev/null for its standard
             # streams, nothing inherited but its own display connection.
             self.assertEqual(os.getsid(first), first)
+            with open(f"/proc/{first}/comm") as name:
+                self.assertEqual(name.read(), "vorhel-clipboar\n")  # cut to 15 characters
             descriptors = {int(fd): os.readlink(f"/proc/{first}/fd/{fd}") for fd in os.listdir(f"/proc/{first}/fd")}
             self.assertEqual({fd: descriptors[fd] for fd in (0, 1, 2)}, {fd: "/dev/null" for fd in (0, 1, 2)})
             self.assertEqual(len(descriptors), 4, descriptors)
