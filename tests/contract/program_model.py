@@ -5,6 +5,7 @@ with its own packing of colours (see tests/recorder/recorder.h), so a test
 compares them with a trace as they stand."""
 
 from recorded_run import PLACE, call_line, f32
+from palette import SWATCH_COLOURS
 
 INT32_MAX, INT32_MIN = 2**31 - 1, -2**31
 
@@ -57,18 +58,6 @@ def white_outline(left, top, right, bottom, layer):
 
 
 # --- the palette --------------------------------------------------------------
-
-# Red, green, blue of the 49 swatches in list order: column by column from the
-# left, each column from the top.
-SWATCH_COLOURS = [
-    (255, 128, 128), (255, 0, 0), (128, 64, 64), (128, 0, 0), (64, 0, 0), (0, 0, 0), (255, 128, 255),
-    (255, 255, 128), (255, 255, 0), (255, 128, 64), (255, 128, 0), (128, 64, 0), (128, 128, 0), (255, 0, 255),
-    (128, 255, 128), (128, 255, 0), (0, 255, 0), (0, 128, 0), (0, 64, 0), (128, 128, 64), (255, 0, 128),
-    (0, 255, 128), (0, 255, 64), (0, 128, 128), (0, 128, 64), (0, 64, 64), (128, 128, 128), (128, 0, 255),
-    (128, 255, 255), (0, 255, 255), (0, 64, 128), (0, 0, 255), (0, 0, 128), (64, 128, 128), (255, 255, 255),
-    (0, 128, 255), (0, 128, 192), (128, 128, 255), (0, 0, 160), (0, 0, 64), (192, 192, 192), (100, 255, 255),
-    (255, 128, 192), (128, 128, 192), (128, 0, 64), (128, 0, 128), (64, 0, 64), (64, 0, 128), (192, 0, 192),
-]
 
 
 class Swatch:

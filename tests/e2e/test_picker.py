@@ -11,6 +11,7 @@ import time
 import unittest
 
 from picker_session import Picker, is_viewable, window_geometry, window_name, xdotool
+from palette import SWATCH_COLOURS
 from vorhel_testing import VirtualScreen, wait_until, window_ids_of
 
 BLACK, WHITE = (0, 0, 0), (255, 255, 255)
@@ -20,16 +21,8 @@ def near(actual, expected, tolerance=3):
     return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
 
 
-# The palette in drawing order: (column, row) -> (red, green, blue).
-SWATCHES = [
-    (255, 128, 128), (255, 0, 0), (128, 64, 64), (128, 0, 0), (64, 0, 0), (0, 0, 0), (255, 128, 255),
-    (255, 255, 128), (255, 255, 0), (255, 128, 64), (255, 128, 0), (128, 64, 0), (128, 128, 0), (255, 0, 255),
-    (128, 255, 128), (128, 255, 0), (0, 255, 0), (0, 128, 0), (0, 64, 0), (128, 128, 64), (255, 0, 128),
-    (0, 255, 128), (0, 255, 64), (0, 128, 128), (0, 128, 64), (0, 64, 64), (128, 128, 128), (128, 0, 255),
-    (128, 255, 255), (0, 255, 255), (0, 64, 128), (0, 0, 255), (0, 0, 128), (64, 128, 128), (255, 255, 255),
-    (0, 128, 255), (0, 128, 192), (128, 128, 255), (0, 0, 160), (0, 0, 64), (192, 192, 192), (100, 255, 255),
-    (255, 128, 192), (128, 128, 192), (128, 0, 64), (128, 0, 128), (64, 0, 64), (64, 0, 128), (192, 0, 192),
-]
+# The palette in drawing order: red, green, blue.
+SWATCHES = SWATCH_COLOURS
 
 
 def swatch_centre(order):
