@@ -30,9 +30,9 @@ set(VORHEL_PLATFORM_EXE_SOURCES ${CMAKE_CURRENT_BINARY_DIR}/program.rc)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/program.rc PROPERTIES
   OBJECT_DEPENDS "${VORHEL_ICON_FILE};${VORHEL_MANIFEST_FILE}")
 
-# A windowed program (no console), with the compiler's run-time libraries
-# linked in, so it needs no DLL beyond the system's own.
+# A windowed program (no console); the toolchain links the compiler's run-time
+# libraries in (cmake/mingw-i686.cmake).
 function(vorhel_platform_executable name)
   target_include_directories(${name} PRIVATE ${ROOT})
-  target_link_options(${name} PRIVATE -mwindows -static)
+  target_link_options(${name} PRIVATE -mwindows)
 endfunction()
