@@ -49,6 +49,11 @@ char *FindProgramDirectory(void) {
   return CopyText(path, ProgramDirectoryLength(path, '/', nullptr));
 }
 
+// False for SDL's video drivers that draw only into memory.
+bool ShowsWindowsToPeople(const char *driver) {
+  return driver != nullptr && strcmp(driver, "offscreen") != 0 && strcmp(driver, "dummy") != 0;
+}
+
 // Everything that ends with the process, in the order that keeps each step's
 // needs alive: the clipboard is handed over while SDL still owns it, and the
 // engine library goes before SDL, which it uses.
@@ -89,6 +94,12 @@ void StartWindowSystem(void) {
   // A failure here means there is no display; it is reported when MainWindow
   // cannot be opened.
   video_ready = SDL_Init(SDL_INIT_VIDEO) == 0;
+  // With no display SDL falls back to a driver that shows nothing to anyone;
+  // the picker would run unseen until killed. That is no display at all.
+  if (video_ready && !ShowsWindowsToPeople(SDL_GetCurrentVideoDriver())) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    video_ready = false;
+  }
   if (video_ready && strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
     desktop_scale = desktop::ReadDesktopScale(nullptr);
   }
