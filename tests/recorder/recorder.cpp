@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -173,6 +174,9 @@ struct Engine {
     const char *script_path = getenv("KV2D_RECORDER_SCRIPT");
     if (script_path != nullptr && script_path[0] != '\0') {
       script = ReadScript(script_path);
+      // By frame; the steps of one frame keep the script's order.
+      std::stable_sort(script.steps.begin(), script.steps.end(),
+                       [](const ScriptStep &a, const ScriptStep &b) { return a.frame < b.frame; });
     }
   }
 
@@ -285,18 +289,22 @@ struct Engine {
     }
     running = true;
     stop_requested = false;
+    // The steps are in frame order (see Start), so one pass over them serves
+    // the whole run, however long.
+    size_t next_step = 0;
     for (int n = 1; n <= script.frames && !stop_requested; ++n) {
       frame = n;
       frames_run = n;
       Line("frame " + std::to_string(n));
       std::string hold_path;
-      for (const ScriptStep &step : script.steps) {
-        if (step.frame == n) {
-          Apply(step, hold_path);
+      for (; next_step < script.steps.size() && script.steps[next_step].frame <= n; ++next_step) {
+        if (script.steps[next_step].frame == n) {
+          Apply(script.steps[next_step], hold_path);
         }
       }
       if (!hold_path.empty()) {
         Line("hold " + std::to_string(n));
+        WriteCounts(); // a held frame is a checkpoint in count-only runs too
         Hold(hold_path);
       }
       CallRoutine("frame", frame_routine);

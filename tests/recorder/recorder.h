@@ -28,7 +28,8 @@
 //                                        the frame ended without GUI_OnEven
 //
 // Counts: "<Entry> <count>" for all 27 entries in list order, then
-// "frames <n>", rewritten at System_KV2DStop and when the library is unloaded
+// "frames <n>", rewritten at System_KV2DStop, when a frame is held (before
+// the hold, so frames is the held frame), and when the library is unloaded
 // or the process exits (also from inside a callback).
 //
 // Script, one command per line, "#" starts a comment:
