@@ -5,3 +5,6 @@ target_link_libraries(vorhel_program PUBLIC vorhel_desktop PkgConfig::SDL2 PkgCo
 set(VORHEL_PLATFORM_EXE_SOURCES "")
 function(vorhel_platform_executable name)
 endfunction()
+
+# Installing: the program directory, the link in bin/, the desktop's files.
+include(${CMAKE_CURRENT_LIST_DIR}/install/install.cmake)
