@@ -47,13 +47,22 @@ class Picker:
     """One run of the picker in a program directory of its own."""
 
     def __init__(self, screen, executable="vorhel-colour-picker", engine_dir=PROGRAM_DIR,
-                 extra_env=None, path_prefix=None):
+                 extra_env=None, path_prefix=None, program=None, launcher=(), scale=1):
+        """program: an executable already in place (an installed one) to run
+        instead of a fresh copy; launcher: words that start it (setpriv ...);
+        scale: the desktop's scale, device pixels per drawing pixel."""
         self.screen = screen
-        self.directory = program_copy(engine_dir, executable=executable)
+        self.scale = scale
+        self.owns_directory = program is None
+        if program is None:
+            self.directory = program_copy(engine_dir, executable=executable)
+            program = os.path.join(self.directory, executable)
+        else:
+            self.directory = os.path.dirname(os.path.realpath(program))
         env = screen.env(**(extra_env or {}))
         if path_prefix:
             env["PATH"] = path_prefix + os.pathsep + env["PATH"]
-        self.process = subprocess.Popen([os.path.join(self.directory, executable)],
+        self.process = subprocess.Popen([*launcher, program],
                                         cwd="/", env=env, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
@@ -64,7 +73,7 @@ class Picker:
             for window in window_ids_of(self.process.pid, self.screen.env()):
                 if is_viewable(self.screen, window):
                     geometry = window_geometry(self.screen, window)
-                    if geometry[2] >= 800 and geometry[3] >= 600:
+                    if geometry[2] >= 800 * self.scale and geometry[3] >= 600 * self.scale:
                         return window
             return None
         self.window = wait_until(shown, timeout)
@@ -80,7 +89,8 @@ class Picker:
                 if w != self.window and is_viewable(self.screen, w)]
 
     def to_screen(self, x, y):
-        return self.origin[0] + x, self.origin[1] + y
+        """Screen pixels of a point of the drawing space."""
+        return self.origin[0] + round(x * self.scale), self.origin[1] + round(y * self.scale)
 
     def move(self, x, y):
         sx, sy = self.to_screen(x, y)
@@ -131,4 +141,5 @@ class Picker:
         end_process(self.process)
         self.process.stdout.close()
         self.process.stderr.close()
-        shutil.rmtree(self.directory, ignore_errors=True)
+        if self.owns_directory:
+            shutil.rmtree(self.directory, ignore_errors=True)
