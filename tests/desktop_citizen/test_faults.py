@@ -3,6 +3,7 @@ program directory the user cannot write, no display at all. The real picker
 with our engine, under a private Xvfb."""
 
 import os
+import pwd
 import shutil
 import subprocess
 import tempfile
@@ -37,6 +38,14 @@ def shown_windows(screen):
     ids = [line.split()[0] for line in out.splitlines() if line.strip().startswith("0x")]
     return [w for w in ids if "IsViewable" in subprocess.run(
         ["xwininfo", "-id", w], env=screen.env(), capture_output=True, text=True).stdout]
+
+
+def effective_uid(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("Uid:"):
+                return int(line.split()[2])
+    return None
 
 
 class Faults(unittest.TestCase):
@@ -116,8 +125,7 @@ class Faults(unittest.TestCase):
         with VirtualScreen(1920, 1080) as screen:
             picker = self.start(screen, program=os.path.join(directory, "vorhel-colour-picker"),
                                 launcher=launcher, extra_env={"HOME": home, "XDG_CACHE_HOME": home})
-            self.assertEqual("nobody", subprocess.run(["ps", "-o", "user=", "-p", str(picker.process.pid)],
-                                                      capture_output=True, text=True).stdout.strip())
+            self.assertEqual(pwd.getpwnam("nobody").pw_uid, effective_uid(picker.process.pid))
             self.pick(picker, WHITE_SWATCH, WHITE, "read-only-directory")
             self.close(picker)
         self.assertNotIn("debug.txt", os.listdir(directory))
