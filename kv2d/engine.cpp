@@ -108,6 +108,7 @@ bool Engine::Create(const CreateOptions &options) {
   }
   window_ = window;
   window_id_ = options.window_id;
+  wait_.Attach(window);
   fonts_.Attach(&log_, scale_);
   log_.Write("window %u: %dx%d drawing pixels at scale %d, video driver %s", window_id_, width_, height_, scale_,
              SDL_GetCurrentVideoDriver());
@@ -149,6 +150,7 @@ void Engine::Stop() {
   render_function_ = nullptr;
   window_ = nullptr;
   window_id_ = 0;
+  wait_.Detach();
   last_surface_ = nullptr;
   log_.Close();
 }
@@ -262,6 +264,14 @@ void Engine::PointerAt(int window_x, int window_y) {
   input_.x = static_cast<float>(window_x) / static_cast<float>(scale_);
   input_.y = static_cast<float>(window_y) / static_cast<float>(scale_);
   panel_.PointerMoved(input_.x, input_.y);
+}
+
+void Engine::TakeInEvents() {
+  SDL_PumpEvents();
+  SDL_Event event;
+  while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+    HandleEvent(event);
+  }
 }
 
 void Engine::HandleEvent(const SDL_Event &e) {
@@ -405,33 +415,24 @@ void Engine::Run() {
   const uint64_t period = frequency / static_cast<uint64_t>(rate);
   uint64_t next = 0;
   while (created() && !quit_) {
-    SDL_Event event;
     if (!frame_wanted_) {
-      // Idle: sleep until something happens.
-      if (SDL_WaitEvent(&event) != 0) {
-        HandleEvent(event);
-      } else {
-        SDL_Delay(10);
-      }
-      continue;
+      wait_.Wait(); // idle: sleep until something happens
+    } else if (uint64_t now = SDL_GetPerformanceCounter(); now < next) {
+      // Too soon for the next frame: sleep out the rest of the period. What
+      // comes in meanwhile is taken in just before the frame, in order.
+      SDL_Delay(static_cast<uint32_t>((next - now) * 1000 / frequency) + 1);
     }
-    uint64_t now = SDL_GetPerformanceCounter();
-    if (now < next) {
-      // Too soon for the next frame: wait out the rest of the period, taking
-      // in events meanwhile.
-      int ms = static_cast<int>((next - now) * 1000 / frequency) + 1;
-      if (SDL_WaitEventTimeout(&event, ms) != 0) {
-        HandleEvent(event);
-      }
-      continue;
-    }
-    next = now + period;
-    while (SDL_PollEvent(&event) != 0) {
-      HandleEvent(event);
-    }
+    // One pump for each time the loop wakes: it also turns a signal that
+    // came while we slept into a quit event.
+    TakeInEvents();
     if (quit_) {
       break;
     }
+    uint64_t now = SDL_GetPerformanceCounter();
+    if (!frame_wanted_ || now < next) {
+      continue;
+    }
+    next = now + period;
     RunFrame();
   }
   running_ = false;

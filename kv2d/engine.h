@@ -16,6 +16,7 @@
 #include "engine/entry_points.h"
 #include "kv2d/canvas.h"
 #include "kv2d/controls.h"
+#include "kv2d/event_wait.h"
 #include "kv2d/input.h"
 #include "kv2d/log.h"
 #include "kv2d/text.h"
@@ -99,6 +100,8 @@ public:
   const FrameStats &stats() const { return stats_; }
 
 private:
+  // One pump of SDL's event sources, then everything that is queued.
+  void TakeInEvents();
   void HandleEvent(const SDL_Event &event);
   void KeyDown(int vk, bool shift, bool repeat);
   void PointerAt(int window_x, int window_y);
@@ -115,6 +118,7 @@ private:
   Canvas canvas_;
   Panel panel_;
   Input input_;
+  EventWait wait_;
 
   SDL_Window *window_ = nullptr;
   uint32_t window_id_ = 0;
