@@ -1,9 +1,97 @@
 #include "kv2d/text.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
 #include "common/cjk_font.h"
 #include "common/gbk_text.h"
 
 namespace kv2d {
+
+namespace {
+
+// A font file as FreeType reads it: a seek before nearly every small read.
+// Through stdio (SDL_RWFromFile) each of those seeks is a system call of its
+// own; here a seek only moves a position and a read is one pread().
+struct FontFile {
+  int fd;
+  Sint64 size;
+  Sint64 position;
+};
+
+FontFile *FileOf(SDL_RWops *rw) { return static_cast<FontFile *>(rw->hidden.unknown.data1); }
+
+Sint64 SDLCALL FontFileSize(SDL_RWops *rw) { return FileOf(rw)->size; }
+
+Sint64 SDLCALL FontFileSeek(SDL_RWops *rw, Sint64 offset, int whence) {
+  FontFile *file = FileOf(rw);
+  Sint64 base = whence == RW_SEEK_SET ? 0 : whence == RW_SEEK_CUR ? file->position : file->size;
+  if (offset < -base) {
+    return SDL_SetError("font file: seek before its start");
+  }
+  file->position = base + offset;
+  return file->position;
+}
+
+size_t SDLCALL FontFileRead(SDL_RWops *rw, void *data, size_t size, size_t count) {
+  FontFile *file = FileOf(rw);
+  if (size == 0 || count == 0 || count > SIZE_MAX / size) {
+    return 0;
+  }
+  size_t wanted = size * count, done = 0;
+  while (done < wanted) {
+    off_t at = static_cast<off_t>(file->position) + static_cast<off_t>(done);
+    ssize_t n = pread(file->fd, static_cast<char *>(data) + done, wanted - done, at);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  file->position += static_cast<Sint64>(done);
+  return done / size;
+}
+
+size_t SDLCALL FontFileWrite(SDL_RWops *, const void *, size_t, size_t) { return 0; }
+
+int SDLCALL FontFileClose(SDL_RWops *rw) {
+  FontFile *file = FileOf(rw);
+  close(file->fd);
+  delete file;
+  SDL_FreeRW(rw);
+  return 0;
+}
+
+SDL_RWops *OpenFontFile(const std::string &path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SDL_SetError("%s", std::strerror(errno));
+    return nullptr;
+  }
+  struct stat info {};
+  SDL_RWops *rw = fstat(fd, &info) == 0 ? SDL_AllocRW() : nullptr;
+  if (rw == nullptr) {
+    close(fd);
+    return nullptr;
+  }
+  rw->size = FontFileSize;
+  rw->seek = FontFileSeek;
+  rw->read = FontFileRead;
+  rw->write = FontFileWrite;
+  rw->close = FontFileClose;
+  rw->type = SDL_RWOPS_UNKNOWN;
+  rw->hidden.unknown.data1 = new FontFile{fd, static_cast<Sint64>(info.st_size), 0};
+  return rw;
+}
+
+} // namespace
 
 TTF_Font *Fonts::Open(const std::string &face, const char *purpose) {
   desktop::FontFace file = desktop::FindCjkFont(face);
@@ -12,7 +100,8 @@ TTF_Font *Fonts::Open(const std::string &face, const char *purpose) {
     return nullptr;
   }
   int device_size = kPixelSize * scale_;
-  TTF_Font *font = TTF_OpenFontIndex(file.path.c_str(), device_size, file.index);
+  SDL_RWops *source = OpenFontFile(file.path);
+  TTF_Font *font = source == nullptr ? nullptr : TTF_OpenFontIndexRW(source, 1, device_size, file.index);
   if (font == nullptr) {
     if (log_) log_->Write("font %s: cannot open %s (face %d): %s", purpose, file.path.c_str(), file.index, TTF_GetError());
     return nullptr;
