@@ -53,10 +53,22 @@ char *ExecutablePath(void) {
 }
 
 LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  // Everything, the close box included, takes the default course: a close
-  // request destroys the window, and no quit message is posted, since the
-  // window system's own message loop never runs.
-  return DefWindowProcA(window, message, wparam, lparam);
+  LRESULT result = DefWindowProcA(window, message, wparam, lparam);
+  if (message == WM_GETMINMAXINFO) {
+    // The system would keep a window within the screen plus its frame; on a
+    // screen smaller than 800 by 600 MainWindow keeps its size all the same.
+    MINMAXINFO *limits = reinterpret_cast<MINMAXINFO *>(lparam);
+    if (limits->ptMaxTrackSize.x < kMainWindowWidth) {
+      limits->ptMaxTrackSize.x = kMainWindowWidth;
+    }
+    if (limits->ptMaxTrackSize.y < kMainWindowHeight) {
+      limits->ptMaxTrackSize.y = kMainWindowHeight;
+    }
+  }
+  // Everything else, the close box included, takes the default course: a
+  // close request destroys the window, and no quit message is posted, since
+  // the window system's own message loop never runs.
+  return result;
 }
 
 bool RegisterMainWindowClass(HINSTANCE instance) {

@@ -376,6 +376,31 @@ class RecordedRun:
             counts[name] = int(number)
         return counts
 
+    # What differs between the Linux build and the Windows one, as the
+    # scenarios need it (the Windows run overrides these: tests/wine/windows_run.py).
+
+    def program_dir_bytes(self):
+        """The program directory as the program itself names it."""
+        return os.fsencode(self.program_dir)
+
+    def program_file_bytes(self, name):
+        """A file in the program directory as the program names it."""
+        return self.program_dir_bytes() + b"/" + os.fsencode(name)
+
+    @staticmethod
+    def window_title_bytes(text):
+        """The window title's bytes as the window probe reads them."""
+        return text.encode("utf-8")
+
+    @staticmethod
+    def window_platform_keys(shown):
+        """Window-state keys that only this platform's probe writes."""
+        return {}
+
+    def opened_page(self, name):
+        """What the desktop's opener receives for a page in the program directory."""
+        return os.path.join(self.program_dir, name)
+
     def clipboard(self):
         """The clipboard's text as another program on the display reads it."""
         result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.screen.env(),
@@ -389,3 +414,17 @@ def _read(path):
             return file.read()
     except FileNotFoundError:
         return ""
+
+
+# --- the Windows build under Wine ---------------------------------------------
+# VORHEL_CONTRACT_PLATFORM=windows runs the same scenarios against the Windows
+# build (tests/wine/windows_run.py replaces the run and the engine's files).
+
+PLATFORM = os.environ.get("VORHEL_CONTRACT_PLATFORM", "linux")
+if PLATFORM == "windows":
+    import windows_run
+    RecordedRun = windows_run.WindowsRecordedRun
+    ENGINE_FILE = windows_run.ENGINE_FILE
+    RECORDER_DIR = windows_run.recorder_dir()
+    LACKING_RECORDER_DIR = windows_run.lacking_recorder_dir()
+    engine_on_search_path = windows_run.engine_on_search_path

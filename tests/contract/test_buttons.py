@@ -8,7 +8,7 @@ import shutil
 import unittest
 
 from program_model import CHANNELS, copy_click_lines, frame_routine_lines, learn_more_click_lines
-from recorded_run import BUILD_DIR, HANG_GUARD, RecordedRun, box, f32, wait_until
+from recorded_run import BUILD_DIR, HANG_GUARD, PLATFORM, RecordedRun, box, f32, wait_until
 
 COPIED = box(64, "复制颜色", "已复制到剪贴板！")
 COPY_FAILED = box(16, "复制颜色", "复制失败：无法写入剪贴板。")
@@ -65,6 +65,9 @@ class CopyTest(unittest.TestCase):
     def test_a_refused_clipboard_is_reported_instead_of_confirmed(self):
         # Either step the program checks may fail: setting the text, or X
         # naming an owner of the clipboard afterwards (clipboard_fault.cpp).
+        if PLATFORM == "windows":
+            self.skipTest("the fault is preloaded into the Linux build; under Wine another program "
+                          "holds the clipboard open instead (tests/wine/test_windows.py)")
         for fault in ("set", "owner"):
             env = {"LD_PRELOAD": CLIPBOARD_FAULT, "VORHEL_CLIPBOARD_FAULT": fault}
             with self.subTest(fault=fault), RecordedRun("frames 2\nframe 1 click 109", env=env) as run:
@@ -110,7 +113,7 @@ class LearnMoreTest(unittest.TestCase):
         env = {"PATH": bin_dir + os.pathsep + os.environ.get("PATH", ""), "VORHEL_OPENER_RECORD": record}
         with RecordedRun("frames 3\nframe 1 click 108\nframe 2 click 108", env=env) as run:
             run.wait()
-            page = os.path.join(run.program_dir, "engine.html")
+            page = run.opened_page("engine.html")
             wait_until(lambda: len(lines_of(record)) >= 2, HANG_GUARD)
             self.assertEqual([page, page], lines_of(record))
         for frame in (1, 2):

@@ -39,7 +39,7 @@ class SessionTest(unittest.TestCase):
         on_frame, = routines["System_SetFrameFunction"]
         on_render, = routines["System_SetRenderFunction"]
 
-        expected = ([creation_line(window, os.fsencode(run.program_dir) + b"/debug.txt", 1), FONT_LINE]
+        expected = ([creation_line(window, run.program_file_bytes("debug.txt"), 1), FONT_LINE]
                     + panel_lines(*routines["GUI_SetEvenReceiver"])
                     + [call_line("System_SetFrameFunction", on_frame),
                        call_line("System_SetRenderFunction", on_render), "System_KV2DRun"])

@@ -14,7 +14,7 @@ ENGINE_FAILED = box(16, "初始化失败", "引擎初始化失败！")
 
 
 def log_path_of(run):
-    return os.fsencode(run.program_dir) + b"/debug.txt"
+    return run.program_file_bytes("debug.txt")
 
 
 def without_windows(lines):
@@ -82,10 +82,10 @@ class LifecycleTest(unittest.TestCase):
         with RecordedRun(program_subdir="颜色 picker", via_link=True) as run:
             run.wait()
         created = run.trace.calls("System_CreateKV2D")[0]
-        self.assertEqual(os.fsencode(run.program_dir) + b"/debug.txt", created.args[17])
+        self.assertEqual(log_path_of(run), created.args[17])
         self.assertNotEqual(os.path.realpath(run.cwd), run.program_dir)
         first = run.trace.windows()[0]
-        self.assertEqual(os.fsencode(run.program_dir).hex().upper(), first["cwd"],
+        self.assertEqual(run.program_dir_bytes().hex().upper(), first["cwd"],
                          "the current directory is the program directory at creation")
         self.assertEqual(0, run.returncode)
 
@@ -130,15 +130,15 @@ class MainWindowTest(unittest.TestCase):
     def test_window_at_creation_and_at_the_run(self):
         # screen -> the window's top-left corner
         cases = {(1920, 1080): (560, 240), (1366, 768): (283, 84), (799, 600): (0, 0), (640, 480): (-80, -60)}
-        title = TITLE.encode("utf-8").hex().upper()
         for (width, height), (x, y) in cases.items():
             with self.subTest(screen=(width, height)), RecordedRun(width=width, height=height) as run:
                 run.wait()
                 at_creation, at_run = run.trace.windows()
                 common = {"x": str(x), "y": str(y), "width": "800", "height": "600", "resizable": "0",
-                          "title": title, "cwd": os.fsencode(run.program_dir).hex().upper()}
-                self.assertEqual(dict(common, shown="0"), at_creation)
-                self.assertEqual(dict(common, shown="1"), at_run)
+                          "title": run.window_title_bytes(TITLE).hex().upper(),
+                          "cwd": run.program_dir_bytes().hex().upper()}
+                self.assertEqual(dict(common, shown="0", **run.window_platform_keys(shown=False)), at_creation)
+                self.assertEqual(dict(common, shown="1", **run.window_platform_keys(shown=True)), at_run)
                 self.assertEqual(0, run.returncode)
 
 
