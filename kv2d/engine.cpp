@@ -3,10 +3,15 @@
 #include <SDL_syswm.h>
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <system_error>
+#include <thread>
 
 #include "common/desktop_scale.h"
 #include "common/gbk_text.h"
@@ -47,6 +52,45 @@ bool Is32BitRgb(const SDL_PixelFormat *f) {
   return f->BytesPerPixel == 4 && f->Rloss == 0 && f->Gloss == 0 && f->Bloss == 0;
 }
 
+// fontconfig's start: reading its configuration and the cache of every font
+// directory. It needs nothing of the window, and takes about as long as
+// getting the window ready to draw on, so the two go on at once.
+class FontconfigStart {
+public:
+  FontconfigStart() {
+    try {
+      thread_ = std::thread([this] { ok_ = FcInit() == FcTrue; });
+    } catch (const std::system_error &) {
+      ok_ = FcInit() == FcTrue; // no thread to be had: here and now
+    }
+  }
+  FontconfigStart(const FontconfigStart &) = delete;
+  FontconfigStart &operator=(const FontconfigStart &) = delete;
+  ~FontconfigStart() { Succeeded(); }
+
+  bool Succeeded() {
+    if (thread_.joinable()) {
+      thread_.join();
+    }
+    return ok_;
+  }
+
+private:
+  std::thread thread_;
+  bool ok_ = false;
+};
+
+// Fresh window memory costs a page fault for each page at its first touch;
+// the kernel provides all of it in one call instead (Linux 5.14 and later;
+// elsewhere the call fails and the pages come one by one, as before).
+void PrefaultPixels(const SDL_Surface *surface) {
+  static const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  uintptr_t first = reinterpret_cast<uintptr_t>(surface->pixels) & ~(page - 1);
+  uintptr_t end = reinterpret_cast<uintptr_t>(surface->pixels) +
+                  static_cast<uintptr_t>(surface->pitch) * static_cast<uintptr_t>(surface->h);
+  madvise(reinterpret_cast<void *>(first), end - first, MADV_POPULATE_WRITE);
+}
+
 } // namespace
 
 bool Engine::Create(const CreateOptions &options) {
@@ -81,13 +125,11 @@ bool Engine::Create(const CreateOptions &options) {
   // Before anything asks for the window's surface: otherwise SDL may back
   // it with OpenGL, which loads a whole GL stack for nothing.
   SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+  FontconfigStart fontconfig;
   if (TTF_Init() != 0) {
     return fail("SDL_ttf cannot start", TTF_GetError());
   }
   ttf_started_ = true;
-  if (FcInit() != FcTrue) {
-    return fail("fontconfig cannot start", "");
-  }
 
   scale_ = std::clamp(options.scale > 0 ? options.scale : DesktopScaleOf(window), 1, 4);
   width_ = std::clamp(options.width > 0 ? options.width : 800, 1, 8192);
@@ -106,12 +148,11 @@ bool Engine::Create(const CreateOptions &options) {
   if (surface == nullptr) {
     return fail("cannot draw on the window", SDL_GetError());
   }
-  window_ = window;
-  window_id_ = options.window_id;
-  wait_.Attach(window);
-  fonts_.Attach(&log_, scale_);
-  log_.Write("window %u: %dx%d drawing pixels at scale %d, video driver %s", window_id_, width_, height_, scale_,
-             SDL_GetCurrentVideoDriver());
+  if (surface->pixels != nullptr) {
+    PrefaultPixels(surface);
+  }
+  log_.Write("window %u: %dx%d drawing pixels at scale %d, video driver %s", options.window_id, width_, height_,
+             scale_, SDL_GetCurrentVideoDriver());
   log_.Write("drawing: software, on the window surface (%dx%d, %s)", surface->w, surface->h,
              SDL_GetPixelFormatName(surface->format->format));
 
@@ -122,6 +163,13 @@ bool Engine::Create(const CreateOptions &options) {
     log_.Write("window: shown");
   }
   SDL_UpdateWindowSurface(window);
+  if (!fontconfig.Succeeded()) {
+    return fail("fontconfig cannot start", "");
+  }
+  window_ = window;
+  window_id_ = options.window_id;
+  wait_.Attach(window);
+  fonts_.Attach(&log_, scale_);
   last_surface_ = nullptr;
   quit_ = false;
   frame_wanted_ = true;
