@@ -40,8 +40,10 @@ NATIVE_LOADER = "/usr/lib/wine/wine"     # Debian's 32-bit loader (wine32:i386)
 NATIVE_SERVER = "/usr/lib/wine/wineserver64"
 I386_LIBRARIES = "/usr/lib/i386-linux-gnu"
 
-# A guard against a hung Wine, never a measure of anything.
+# Guards against a hung Wine, never a measure of anything: any run, and the
+# start of a session (its desktop and services).
 WINE_GUARD = 600
+START_GUARD = 240
 
 HELPER = "wine-helper.exe"
 
@@ -245,7 +247,19 @@ class WineSession:
                 WINE_GUARD)
             # The first process starts the desktop and the services, which
             # live on with the session: nothing of them may hold a pipe.
-            code, out = self.run_helper("clipboard")
+            # Under emulation that start now and then hangs; a second start
+            # of the whole session follows a hung first one.
+            for attempt in (1, 2):
+                try:
+                    code, out = self.run_helper("clipboard", guard=START_GUARD)
+                    break
+                except subprocess.TimeoutExpired:
+                    if attempt == 2:
+                        raise
+                    _end_server(self._env)
+                    subprocess.Popen([self.wine.wineserver, "-p"], env=self._env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     start_new_session=True).wait(WINE_GUARD)
             if code != 0 or not out.strip():
                 raise WineMissing(f"Wine runs nothing here (exit code {code}, output {out!r})")
         except BaseException:
@@ -277,12 +291,17 @@ class WineSession:
         return subprocess.Popen(self.wine.wine + list(args), env=env or self.env(), cwd=cwd or self.work,
                                 stdin=subprocess.DEVNULL, stdout=stdout, stderr=stderr)
 
-    def run_helper(self, *args):
+    def run_helper(self, *args, guard=WINE_GUARD):
         """Runs the Win32 helper to its end; returns its exit code and output."""
         out_path = os.path.join(self.work, "helper-out")
         with open(out_path, "wb") as out:
             process = self.start([windows_build("wine", HELPER)] + list(args), stdout=out)
-            code = process.wait(WINE_GUARD)
+            try:
+                code = process.wait(guard)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+                raise
         with open(out_path, encoding="latin-1") as out:
             return code, out.read()
 
