@@ -9,7 +9,7 @@
 target_link_libraries(vorhel_program PUBLIC ole32 user32 shell32 gdi32)
 
 find_program(VORHEL_HOST_CXX NAMES c++ g++ clang++ NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-set(VORHEL_ICON_SOURCES ${ROOT}/app/windows/host/make_icon.cpp ${ROOT}/app/windows/host/placeholder_icon.cpp)
+set(VORHEL_ICON_SOURCES ${ROOT}/app/windows/host/make_icon.cpp ${ROOT}/app/icon_pixels.cpp)
 set(VORHEL_ICON_TOOL ${CMAKE_CURRENT_BINARY_DIR}/make-icon)
 set(VORHEL_ICON_FILE ${CMAKE_CURRENT_BINARY_DIR}/vorhel.ico)
 set(VORHEL_MANIFEST_FILE ${ROOT}/app/windows/program.manifest)

@@ -8,12 +8,11 @@
 
 #include <vector>
 
-// Draws the 48 by 48 icon, row by row from the top, as 0xAARRGGBB.
-void DrawIconPixels(uint32_t *argb);
+#include "app/icon_pixels.h"
 
 namespace {
 
-constexpr int kSide = 48;
+constexpr int kSide = kIconSize;
 
 void PutU16(std::vector<uint8_t> &out, uint32_t value) {
   out.push_back(static_cast<uint8_t>(value));
@@ -82,7 +81,7 @@ int main(int argc, char **argv) {
     return 2;
   }
   std::vector<uint32_t> pixels(kSide * kSide);
-  DrawIconPixels(pixels.data());
+  DrawProgramIcon(pixels.data());
   std::vector<uint8_t> file = IconFile(pixels.data());
   FILE *out = fopen(argv[1], "wb");
   if (out == nullptr || fwrite(file.data(), 1, file.size(), out) != file.size() || fclose(out) != 0) {
