@@ -18,6 +18,7 @@ Run as a script, "prepare" makes the prefix (once per build tree)."""
 import atexit
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -177,6 +178,28 @@ def _end_server(env):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=WINE_GUARD)
     subprocess.run([runner().wineserver, "-w"], env=env, stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=WINE_GUARD)
+    # A process that hung before it reached the server is unknown to it:
+    # every process still running on our prefix is ended by its id.
+    for pid in _processes_on_prefix(env["WINEPREFIX"]):
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
+def _processes_on_prefix(prefix):
+    marker = b"\0WINEPREFIX=" + os.fsencode(prefix) + b"\0"
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) == os.getpid():
+            continue
+        try:
+            with open(f"/proc/{entry}/environ", "rb") as environ:
+                if marker in b"\0" + environ.read():
+                    found.append(int(entry))
+        except OSError:
+            pass
+    return found
 
 
 STAMP = os.path.join(WINE_DIR, "prefix-ready")
