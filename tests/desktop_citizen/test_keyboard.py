@@ -6,6 +6,7 @@ step is read back from it."""
 import subprocess
 import unittest
 
+from citizen_support import press_return_on_box
 from picker_session import Picker, window_name, xdotool
 from vorhel_testing import VirtualScreen, wait_until
 
@@ -72,8 +73,7 @@ class Keyboard(unittest.TestCase):
             boxes = wait_until(picker.boxes, 10)
             self.assertEqual(1, len(boxes))
             self.assertEqual("复制颜色", window_name(screen, boxes[0]))
-            xdotool(screen, "key", "--window", boxes[0], "Return")
-            self.assertTrue(wait_until(lambda: not picker.boxes(), 10))
+            self.assertTrue(press_return_on_box(picker, boxes[0]))
             clipboard = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=screen.env(),
                                        capture_output=True, text=True, timeout=10).stdout
             self.assertEqual("020300FF", clipboard)

@@ -18,7 +18,7 @@ import unittest
 
 from program_model import BUTTON_COPY, BUTTON_LEARN_MORE, hits
 from recorded_run import RecordedRun, box
-from soak_support import MEMORY_GROWTH_LIMIT_KIB, MemorySampler, memory_kib, seeded_random, write_opener
+from citizen_support import MEMORY_GROWTH_LIMIT_KIB, MemorySampler, memory_kib, seeded_random, write_opener
 from vorhel_testing import wait_until
 
 FRAMES = int(os.environ.get("VORHEL_SOAK_FRAMES", "100000"))
