@@ -467,23 +467,21 @@ void Engine::Run() {
   while (created() && !quit_) {
     if (!frame_wanted_) {
       wait_.Wait(); // idle: sleep until something happens
-    } else if (uint64_t now = SDL_GetPerformanceCounter(); now < next) {
-      // Too soon for the next frame: sleep out the rest of the period. What
-      // comes in meanwhile is taken in just before the frame, in order.
+    }
+    // At most one frame a period: sleep out the rest of it first. What comes
+    // in meanwhile is taken in just before the frame, in order, by one pump
+    // (which also turns a signal that came while we slept into a quit event).
+    if (uint64_t now = SDL_GetPerformanceCounter(); now < next) {
       SDL_Delay(static_cast<uint32_t>((next - now) * 1000 / frequency) + 1);
     }
-    // One pump for each time the loop wakes: it also turns a signal that
-    // came while we slept into a quit event.
     TakeInEvents();
     if (quit_) {
       break;
     }
-    uint64_t now = SDL_GetPerformanceCounter();
-    if (!frame_wanted_ || now < next) {
-      continue;
+    if (frame_wanted_) {
+      next = SDL_GetPerformanceCounter() + period;
+      RunFrame();
     }
-    next = now + period;
-    RunFrame();
   }
   running_ = false;
   if (created()) {
