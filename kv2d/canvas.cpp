@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
 #include "kv2d/colour.h"
 
@@ -134,7 +133,8 @@ void DrawText(SDL_Surface *target, const Command &c, const SDL_Rect &limit) {
 
 bool Command::operator==(const Command &o) const {
   return kind == o.kind && ring == o.ring && SameRect(area, o.area) && SameRect(clip, o.clip) &&
-         std::memcmp(colours, o.colours, sizeof colours) == 0 && text == o.text;
+         colours[0] == o.colours[0] && colours[1] == o.colours[1] && colours[2] == o.colours[2] &&
+         colours[3] == o.colours[3] && text == o.text;
 }
 
 void DrawCommand(SDL_Surface *target, const Command &c, const SDL_Rect &limit_in) {
@@ -195,16 +195,17 @@ void Canvas::Clear(int32_t colour) {
 }
 
 void Canvas::Quad(const SDL_Rect &area, const int32_t colours[4], bool filled, int ring, const SDL_Rect &clip) {
-  if (AllEqual(colours) && AlphaOf(colours[0]) == 0) {
+  Begin();
+  if ((AllEqual(colours) && AlphaOf(colours[0]) == 0) || Empty(Intersect(area, clip))) {
     return; // invisible
   }
-  Command c;
+  // Quads are most of a frame's commands: made in place, not copied in.
+  Command &c = current_.emplace_back();
   c.kind = filled ? Command::Kind::kFill : Command::Kind::kOutline;
   c.ring = filled ? 0 : ring;
   c.area = area;
   c.clip = clip;
   std::copy(colours, colours + 4, c.colours);
-  Add(std::move(c));
 }
 
 void Canvas::Text(TextImageRef image, int x, int y, int32_t colour, const SDL_Rect &clip) {
