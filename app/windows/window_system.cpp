@@ -227,7 +227,7 @@ void EndProgram(int32_t code) {
 }
 
 void FatalStop(const char *text) {
-  ShowMessageBox(text, kMainWindowTitle, kBoxIconError);
+  ShowMessageBox(text, kFatalTitle, kBoxIconError);
   exit_routine_count = 0;
   ShutDownWindowSystem();
   ExitProcess(static_cast<UINT>(-1));

@@ -11,7 +11,7 @@ from recorded_run import HANG_GUARD, wait_until
 from windows_run import EXECUTABLE, WindowsRecordedRun, lacking_recorder_dir
 from wine_session import PREFIX, shared_session, windows_build, windows_path
 
-TITLE = "Vorhel颜色选择器   by Vorhel Software Lab".encode("gbk")
+FATAL_TITLE = "错误".encode("gbk")
 ENGINE_FAILED = ("初始化失败".encode("gbk"), "引擎初始化失败！".encode("gbk"))
 COPY_TITLE = "复制颜色".encode("gbk")
 COPIED = "已复制到剪贴板！".encode("gbk")
@@ -110,7 +110,7 @@ class RealBoxTest(unittest.TestCase):
     def test_fatal_box_for_a_missing_library(self):
         with self.real_run(engine=None) as run:
             run.start()
-            text = self.see_and_dismiss(run, TITLE)
+            text = self.see_and_dismiss(run, FATAL_TITLE)
         self.assertIn(b"Kelvaran 2D NOC.dll", text)
         self.assertIn(b"System_CreateKV2D", text)
         self.assertEqual(255, run.returncode)
@@ -119,7 +119,7 @@ class RealBoxTest(unittest.TestCase):
     def test_fatal_box_for_a_missing_entry_point(self):
         with self.real_run(engine=lacking_recorder_dir()) as run:
             run.start()
-            text = self.see_and_dismiss(run, TITLE)
+            text = self.see_and_dismiss(run, FATAL_TITLE)
         self.assertIn(b"Kelvaran 2D NOC.dll", text)
         self.assertIn(b"GUI_AddLabel", text)
         self.assertEqual(255, run.returncode)
