@@ -1,14 +1,12 @@
 """What these tests share: a seed that each long run prints (set
 VORHEL_SOAK_SEED to repeat one), the program's memory read from /proc while
-it runs, a stand-in for the desktop's opener, and closing a box with Return."""
+it runs, and how much memory may grow once a run has warmed up."""
 
 import os
 import random
-import subprocess
 import threading
 import time
 
-from vorhel_testing import wait_until
 
 # Growth of the peak resident memory allowed once a run has warmed up.
 MEMORY_GROWTH_LIMIT_KIB = 1024
@@ -67,29 +65,3 @@ class MemorySampler:
         rss = [s[2] for s in self.samples]
         return (f"{len(self.samples)} samples of VmRSS: first {rss[0]} KiB, lowest {min(rss)} KiB, "
                 f"highest {max(rss)} KiB, last {rss[-1]} KiB")
-
-
-def write_opener(directory, record):
-    """An xdg-open in directory that only notes the address it was given."""
-    path = os.path.join(directory, "xdg-open")
-    with open(path, "w") as script:
-        script.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{record}"\n')
-    os.chmod(path, 0o755)
-    return path
-
-
-def press_return_on_box(picker, box, attempts=10):
-    """Closes a box of the picker with Return; True once it has gone.
-
-    Down and up go as two commands: the box closes on the key going down,
-    and xdotool would send the key's release to the window that has gone,
-    leaving Return held and repeating. SDL gives a newly focused window the
-    keyboard a moment after the window manager focuses it, and a key that
-    comes sooner is taken as the main window's; a person would press again,
-    and so does this."""
-    for _ in range(attempts):
-        for command in (["keydown", "--window", str(box), "Return"], ["keyup", "Return"]):
-            subprocess.run(["xdotool", *command], env=picker.screen.env(), capture_output=True)
-        if wait_until(lambda: box not in picker.boxes(), 1):
-            return True
-    return False

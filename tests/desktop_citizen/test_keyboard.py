@@ -6,8 +6,7 @@ step is read back from it."""
 import subprocess
 import unittest
 
-from citizen_support import press_return_on_box
-from picker_session import Picker, window_name, xdotool
+from picker_session import Picker, press_return_on_box, window_name, xdotool
 from vorhel_testing import VirtualScreen, wait_until
 
 BLACK, WHITE, RED = (0, 0, 0), (255, 255, 255), (255, 0, 0)

@@ -13,8 +13,8 @@ import os
 import time
 import unittest
 
-from citizen_support import MEMORY_GROWTH_LIMIT_KIB, MemorySampler, memory_kib, press_return_on_box, seeded_random
-from picker_session import Picker, xdotool
+from citizen_support import MEMORY_GROWTH_LIMIT_KIB, MemorySampler, memory_kib, seeded_random
+from picker_session import Picker, press_return_on_box, xdotool
 from vorhel_testing import VirtualScreen, wait_until
 
 SECONDS = float(os.environ.get("VORHEL_SOAK_SECONDS", "180"))

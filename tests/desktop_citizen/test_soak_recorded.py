@@ -18,8 +18,8 @@ import unittest
 
 from program_model import BUTTON_COPY, BUTTON_LEARN_MORE, hits
 from recorded_run import RecordedRun, box
-from citizen_support import MEMORY_GROWTH_LIMIT_KIB, MemorySampler, memory_kib, seeded_random, write_opener
-from vorhel_testing import wait_until
+from citizen_support import MEMORY_GROWTH_LIMIT_KIB, MemorySampler, memory_kib, seeded_random
+from vorhel_testing import wait_until, write_opener
 
 FRAMES = int(os.environ.get("VORHEL_SOAK_FRAMES", "100000"))
 CHECK_MEMORY = os.environ.get("VORHEL_SOAK_MEMORY") == "1"

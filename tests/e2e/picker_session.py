@@ -143,3 +143,20 @@ class Picker:
         self.process.stderr.close()
         if self.owns_directory:
             shutil.rmtree(self.directory, ignore_errors=True)
+
+
+def press_return_on_box(picker, box, attempts=10):
+    """Closes a box of the picker with Return; True once it has gone.
+
+    Down and up go as two commands: the box closes on the key going down,
+    and xdotool would send the key's release to the window that has gone,
+    leaving Return held and repeating. SDL gives a newly focused window the
+    keyboard a moment after the window manager focuses it, and a key that
+    comes sooner is taken as the main window's; a person would press again,
+    and so does this."""
+    for _ in range(attempts):
+        for command in (["keydown", "--window", str(box), "Return"], ["keyup", "Return"]):
+            subprocess.run(["xdotool", *command], env=picker.screen.env(), capture_output=True)
+        if wait_until(lambda: box not in picker.boxes(), 1):
+            return True
+    return False

@@ -10,9 +10,9 @@ import tempfile
 import time
 import unittest
 
-from picker_session import Picker, is_viewable, window_geometry, window_name, xdotool
+from picker_session import Picker, is_viewable, press_return_on_box, window_geometry, window_name, xdotool
 from palette import SWATCH_COLOURS
-from vorhel_testing import VirtualScreen, wait_until, window_ids_of
+from vorhel_testing import VirtualScreen, wait_until, window_ids_of, write_opener
 
 BLACK, WHITE = (0, 0, 0), (255, 255, 255)
 
@@ -135,8 +135,7 @@ class PickerTest(unittest.TestCase):
             self.assertEqual(len(boxes), 1)
             self.assertEqual(window_name(screen, boxes[0]), "复制颜色")
             screen.screenshot("copy-box")
-            xdotool(screen, "key", "--window", boxes[0], "Return")
-            self.assertTrue(wait_until(lambda: not picker.boxes(), 10))
+            self.assertTrue(press_return_on_box(picker, boxes[0]))
             clipboard = lambda: subprocess.run(
                 ["xclip", "-o", "-selection", "clipboard"], env=screen.env(),
                 capture_output=True, text=True, timeout=5).stdout
@@ -152,9 +151,7 @@ class PickerTest(unittest.TestCase):
         stand_in = tempfile.mkdtemp(prefix="vorhel-opener-")
         self.addCleanup(shutil.rmtree, stand_in, True)
         record = os.path.join(stand_in, "opened.txt")
-        with open(os.path.join(stand_in, "xdg-open"), "w") as script:
-            script.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{record}"\n')
-        os.chmod(os.path.join(stand_in, "xdg-open"), 0o755)
+        write_opener(stand_in, record)
         with VirtualScreen(1920, 1080) as screen:
             picker = self.start(screen, path_prefix=stand_in)
             for count in (1, 2):
@@ -172,7 +169,8 @@ class PickerTest(unittest.TestCase):
             picker.click(740, 575)
             self.assertEqual(picker.wait_exit(), 0)
             picker = self.start(screen)
-            xdotool(screen, "key", "--window", picker.window, "Escape")
+            xdotool(screen, "keydown", "--window", picker.window, "Escape")
+            xdotool(screen, "keyup", "Escape")
             self.assertEqual(picker.wait_exit(), 0)
 
     def test_window_manager_close_box_no_maximize_no_resize(self):
@@ -209,7 +207,7 @@ class PickerTest(unittest.TestCase):
             pixels = [image.pixel(x, y) for x in range(bx, bx + bw) for y in range(by, by + bh)]
             self.assertGreater(sum(1 for p in pixels if p[0] > 160 and p[1] < 90 and p[2] < 90), 50)  # error icon
             self.assertGreater(sum(1 for p in pixels if max(p) < 110), 200)  # text
-            xdotool(screen, "key", "--window", box, "Return")
+            self.assertTrue(press_return_on_box(picker, box))
             self.assertEqual(picker.wait_exit(), 255)
 
 

@@ -164,3 +164,12 @@ def end_process(process):
         except subprocess.TimeoutExpired:
             process.kill()
             process.wait()
+
+
+def write_opener(directory, record):
+    """An xdg-open in directory that only notes the address it was given."""
+    path = os.path.join(directory, "xdg-open")
+    with open(path, "w") as script:
+        script.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{record}"\n')
+    os.chmod(path, 0o755)
+    return path
