@@ -8,6 +8,9 @@
 
 namespace recorder {
 
+// Uppercase hex bytes of a NUL-terminated text, as the trace writes texts.
+std::string Hex(const char *text);
+
 // The state of the program's window, named by the handle the program passed
 // to System_CreateKV2D, as space-separated key=value words (texts as
 // uppercase hex bytes), followed by the process's current directory as

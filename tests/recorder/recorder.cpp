@@ -23,6 +23,17 @@
 #endif
 
 namespace recorder {
+
+std::string Hex(const char *text) {
+  std::string out;
+  char pair[3];
+  for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p != 0; ++p) {
+    snprintf(pair, sizeof pair, "%02X", *p);
+    out += pair;
+  }
+  return out;
+}
+
 namespace {
 
 enum class Entry : int {
@@ -76,16 +87,6 @@ template <class T> T ResultAs(const Result &result) {
 
 Result IntResult(int32_t value) { return {Result::kInt, value, 0}; }
 Result FloatResult(float value) { return {Result::kFloat, 0, value}; }
-
-std::string Hex(const char *text) {
-  std::string out;
-  char pair[3];
-  for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p != 0; ++p) {
-    snprintf(pair, sizeof pair, "%02X", *p);
-    out += pair;
-  }
-  return out;
-}
 
 std::string FloatWord(float value) {
   char word[48];

@@ -12,16 +12,6 @@
 namespace recorder {
 namespace {
 
-std::string Hex(const char *text) {
-  std::string out;
-  char pair[3];
-  for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p != 0; ++p) {
-    snprintf(pair, sizeof pair, "%02X", *p);
-    out += pair;
-  }
-  return out;
-}
-
 std::string CurrentDirectoryHex(void) {
   std::string directory(4096, '\0');
   if (getcwd(directory.data(), directory.size()) == nullptr) {
