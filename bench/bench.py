@@ -230,8 +230,9 @@ def peer_colour(session, command):
     session.xprobe("move", *PARK)
     launch_log = os.path.join(session.out, "peer-warm-up.log")
     # Any change of the pixel from the empty screen will do to know it is up.
-    proc = subprocess.Popen(command, env=session.env(), stdout=open(launch_log, "w"), stderr=subprocess.STDOUT,
-                            start_new_session=True)
+    with open(launch_log, "w") as output:
+        proc = subprocess.Popen(command, env=session.env(), stdout=output, stderr=subprocess.STDOUT,
+                                start_new_session=True)
     session.groups.add(proc.pid)
     try:
         deadline = time.monotonic() + LAUNCH_TIMEOUT_MS / 1000
