@@ -270,6 +270,11 @@ class RecordedRun:
         self.program_dir = os.path.realpath(self.program_dir)
         self.executable = os.path.join(self.program_dir, "vorhel-colour-picker-test")
         self.screen = VirtualScreen(*self.size).__enter__()
+        self._write_work_files()
+
+    def _write_work_files(self):
+        """The trace, log, counts and script paths, and the script itself
+        with each held frame's release file named as the program sees it."""
         self.trace_path = os.path.join(self.work, "trace")
         self.log_path = os.path.join(self.work, "log")
         self.counts_path = os.path.join(self.work, "counts")
@@ -278,8 +283,13 @@ class RecordedRun:
             for line in self.script.splitlines():
                 words = line.split("#", 1)[0].split()
                 if len(words) == 3 and words[0] == "frame" and words[2] == "hold":
-                    line = f"frame {words[1]} hold {self.release_path(int(words[1]))}"
+                    line = f"frame {words[1]} hold {self.program_path(self.release_path(int(words[1])))}"
                 script.write(line + "\n")
+
+    @staticmethod
+    def program_path(path):
+        """A path of this machine as the program under test names it."""
+        return path
 
     def __exit__(self, *exc):
         if self.process is not None:

@@ -86,16 +86,11 @@ class WindowsRecordedRun(recorded_run.RecordedRun):
             shutil.copy2(os.path.join(self.engine, ENGINE_FILE), self.program_dir)
         self.executable = os.path.join(self.program_dir, EXECUTABLE)
         self.screen = shared_session(*self.size)
-        self.trace_path = os.path.join(self.work, "trace")
-        self.log_path = os.path.join(self.work, "log")
-        self.counts_path = os.path.join(self.work, "counts")
-        self.script_path = os.path.join(self.work, "script")
-        with open(self.script_path, "w") as script:
-            for line in self.script.splitlines():
-                words = line.split("#", 1)[0].split()
-                if len(words) == 3 and words[0] == "frame" and words[2] == "hold":
-                    line = f"frame {words[1]} hold {windows_path(self.release_path(int(words[1])))}"
-                script.write(line + "\n")
+        self._write_work_files()
+
+    @staticmethod
+    def program_path(path):
+        return windows_path(path)
 
     def __exit__(self, *exc):
         if self.process is not None:
