@@ -33,6 +33,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
+from vorhel_testing import start_xvfb  # noqa: E402
+
 SCREEN = (1920, 1080, 24)
 PARK = (1915, 1075)  # outside both windows
 QUIET_S = 1.0
@@ -77,21 +80,8 @@ class Session:
         self.groups = set()  # process groups of programs under test
 
     def start_screen(self):
-        read_end, write_end = os.pipe()
         width, height, depth = SCREEN
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}",
-             "-nolisten", "tcp", "-noreset", "-br"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    raise BenchError("Xvfb did not start")
-                number += chunk
-        self.display = ":" + number.decode().strip()
+        self.xvfb, self.display = start_xvfb(width, height, depth, "-br")
         log(f"screen: Xvfb {self.display} (pid {self.xvfb.pid}), {width}x{height}x{depth}, no window manager")
 
     def env(self):

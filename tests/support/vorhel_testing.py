@@ -27,6 +27,25 @@ def base_env(display=None):
     return env
 
 
+def start_xvfb(width, height, depth, *options):
+    """Starts an Xvfb on the first free display number; returns the process
+    and the display's name (":N")."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}",
+         "-nolisten", "tcp", "-noreset", *options],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    with os.fdopen(read_end, "rb") as pipe:
+        while not number.endswith(b"\n"):
+            chunk = pipe.read(1)
+            if not chunk:
+                raise RuntimeError("Xvfb did not start")
+            number += chunk
+    return server, ":" + number.decode().strip()
+
+
 class VirtualScreen:
     """An Xvfb of its own, on the first free display number.
 
@@ -42,20 +61,7 @@ class VirtualScreen:
         self._wm = None
 
     def __enter__(self):
-        read_end, write_end = os.pipe()
-        self._server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{self.width}x{self.height}x{self.depth}", "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    raise RuntimeError("Xvfb did not start")
-                number += chunk
-        self.display = ":" + number.decode().strip()
+        self._server, self.display = start_xvfb(self.width, self.height, self.depth)
         if self.window_manager:
             self._wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env(),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
