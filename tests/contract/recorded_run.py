@@ -17,7 +17,7 @@ import struct
 import subprocess
 import tempfile
 
-from vorhel_testing import BUILD_DIR, VirtualScreen, end_process, program_copy, wait_until
+from vorhel_testing import BUILD_DIR, VirtualScreen, end_process, program_copy, read_text, wait_until
 
 RECORDER_DIR = os.path.join(BUILD_DIR, "recorder")
 LACKING_RECORDER_DIR = os.path.join(BUILD_DIR, "recorder-lacking")
@@ -345,7 +345,7 @@ class RecordedRun:
             self.stdout.close()
             self.stderr.close()
         # What the run left, kept for reading after the temporary files are gone.
-        self._ended = {name: _read(os.path.join(self.work, name))
+        self._ended = {name: read_text(os.path.join(self.work, name))
                        for name in ("trace", "log", "counts", "stderr")}
         return self
 
@@ -365,7 +365,7 @@ class RecordedRun:
     def _text(self, name):
         if self._ended is not None:
             return self._ended[name]
-        return _read(os.path.join(self.work, name))
+        return read_text(os.path.join(self.work, name))
 
     @property
     def trace(self):
@@ -416,14 +416,6 @@ class RecordedRun:
         result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.screen.env(),
                                 capture_output=True, timeout=HANG_GUARD)
         return result.stdout if result.returncode == 0 else None
-
-
-def _read(path):
-    try:
-        with open(path, encoding="latin-1") as file:
-            return file.read()
-    except FileNotFoundError:
-        return ""
 
 
 # --- the Windows build under Wine ---------------------------------------------

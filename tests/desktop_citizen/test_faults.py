@@ -9,7 +9,7 @@ import subprocess
 import tempfile
 import unittest
 
-from picker_session import Picker, window_name, xdotool
+from picker_session import start_picker, window_name, xdotool
 from vorhel_testing import PROGRAM_DIR, VirtualScreen, base_env, program_copy, wait_until
 
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
@@ -51,11 +51,7 @@ def effective_uid(pid):
 class Faults(unittest.TestCase):
 
     def start(self, screen, **kwargs):
-        picker = Picker(screen, **kwargs)
-        self.addCleanup(picker.close)
-        picker.wait_for_window()
-        picker.park_pointer()
-        return picker
+        return start_picker(self, screen, **kwargs)
 
     def pick(self, picker, place, colour, name):
         """Picks a swatch and waits until the preview shows its colour: the

@@ -160,3 +160,13 @@ def press_return_on_box(picker, box, attempts=10):
         if wait_until(lambda: box not in picker.boxes(), 1):
             return True
     return False
+
+
+def start_picker(test, screen, **kwargs):
+    """A picker whose window shows, ended when test ends, with the pointer
+    parked outside it."""
+    picker = Picker(screen, **kwargs)
+    test.addCleanup(picker.close)
+    picker.wait_for_window()
+    picker.park_pointer()
+    return picker

@@ -10,7 +10,7 @@ import tempfile
 import time
 import unittest
 
-from picker_session import Picker, is_viewable, press_return_on_box, window_geometry, window_name, xdotool
+from picker_session import Picker, is_viewable, press_return_on_box, start_picker, window_geometry, window_name, xdotool
 from palette import SWATCH_COLOURS
 from vorhel_testing import VirtualScreen, wait_until, window_ids_of, write_opener
 
@@ -45,11 +45,7 @@ def is_yellow(p):
 
 class PickerTest(unittest.TestCase):
     def start(self, screen, **kwargs):
-        picker = Picker(screen, **kwargs)
-        self.addCleanup(picker.close)
-        picker.wait_for_window()
-        picker.park_pointer()
-        return picker
+        return start_picker(self, screen, **kwargs)
 
     def test_first_frame(self):
         with VirtualScreen(1920, 1080) as screen:

@@ -179,3 +179,12 @@ def write_opener(directory, record):
         script.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{record}"\n')
     os.chmod(path, 0o755)
     return path
+
+
+def read_text(path):
+    """A file's text byte for byte (latin-1), or "" when it does not exist."""
+    try:
+        with open(path, encoding="latin-1") as file:
+            return file.read()
+    except FileNotFoundError:
+        return ""

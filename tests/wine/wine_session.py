@@ -23,7 +23,7 @@ import subprocess
 import sys
 import tempfile
 
-from vorhel_testing import VirtualScreen, wait_until
+from vorhel_testing import VirtualScreen, read_text, wait_until
 
 BUILD_DIR = os.environ.get("VORHEL_BUILD_DIR", "")
 WINDOWS_BUILD_DIR = os.environ.get("VORHEL_WINDOWS_BUILD_DIR", "")
@@ -231,18 +231,10 @@ def prepare():
             _end_server(env)
     if not os.path.exists(os.path.join(PREFIX, "system.reg")):
         raise WineMissing(f"wineboot made no prefix in {PREFIX}; see {log_path}")
-    if "htmlfile" not in _read(os.path.join(PREFIX, "system.reg")):
+    if "htmlfile" not in read_text(os.path.join(PREFIX, "system.reg")):
         raise WineMissing(f".html is not associated in the prefix; see {log_path}")
     with open(STAMP, "w") as stamp:
         stamp.write("emulated\n" if wine.emulated else "native\n")
-
-
-def _read(path):
-    try:
-        with open(path, encoding="latin-1") as file:
-            return file.read()
-    except FileNotFoundError:
-        return ""
 
 
 # --- sessions ------------------------------------------------------------------
