@@ -3,7 +3,9 @@
 #include "app/window_system.h"
 
 #include <SDL.h>
+#include <fontconfig/fontconfig.h>
 #include <limits.h>
+#include <pthread.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -32,6 +34,42 @@ void (**exit_routines)(void) = nullptr;
 int exit_routine_count = 0;
 
 bool shut_down = false;
+
+// fontconfig reads its configuration and every font directory's cache once
+// per process, which takes about as long as SDL's connection to the display.
+// Both the boxes and the engine need it, so it starts on a thread of its own
+// while SDL connects, and is ready by the time MainWindow exists.
+pthread_t fontconfig_thread;
+bool fontconfig_starting = false;
+
+void *StartFontconfig(void *) {
+  FcInit();
+  return nullptr;
+}
+
+void WaitForFontconfig(void) {
+  if (fontconfig_starting) {
+    pthread_join(fontconfig_thread, nullptr);
+    fontconfig_starting = false;
+  }
+}
+
+// The picker takes no typed text, yet SDL opens an input method, and
+// libX11's own reads the whole of the locale's compose table for it (about
+// 10 ms of start-up). It gets an empty table instead; the environment is put
+// back before anything else can see it.
+void StartVideoWithoutComposeTable(void) {
+  const char *own = getenv("XCOMPOSEFILE");
+  char *kept = own == nullptr ? nullptr : strdup(own);
+  bool replaced = (own == nullptr || kept != nullptr) && setenv("XCOMPOSEFILE", "/dev/null", 1) == 0;
+  video_ready = SDL_Init(SDL_INIT_VIDEO) == 0;
+  if (replaced && kept != nullptr) {
+    setenv("XCOMPOSEFILE", kept, 1);
+  } else if (replaced) {
+    unsetenv("XCOMPOSEFILE");
+  }
+  free(kept);
+}
 
 char *CopyText(const char *text, size_t length) {
   char *copy = static_cast<char *>(AllocateOrStop(length + 1));
@@ -91,9 +129,10 @@ void StartWindowSystem(void) {
   // Before SDL starts, so that SDL's own handler passes errors on to ours,
   // and SDL puts ours back when it shuts down and closes its connections.
   ForgiveEventsToVanishedWindows();
+  fontconfig_starting = pthread_create(&fontconfig_thread, nullptr, StartFontconfig, nullptr) == 0;
   // A failure here means there is no display; it is reported when MainWindow
   // cannot be opened.
-  video_ready = SDL_Init(SDL_INIT_VIDEO) == 0;
+  StartVideoWithoutComposeTable();
   // With no display SDL falls back to a driver that shows nothing to anyone;
   // the picker would run unseen until killed. That is no display at all.
   if (video_ready && !ShowsWindowsToPeople(SDL_GetCurrentVideoDriver())) {
@@ -144,6 +183,7 @@ void OpenMainWindow(void (*on_created)(void)) {
   }
   GiveWindowTheProgramIcon(main_window);
 
+  WaitForFontconfig();
   on_created();
   SDL_ShowWindow(main_window);
 }

@@ -9,10 +9,11 @@ import subprocess
 import tempfile
 import time
 import unittest
+from unittest import mock
 
 from picker_session import Picker, is_viewable, press_return_on_box, start_picker, window_geometry, window_name, xdotool
 from palette import SWATCH_COLOURS
-from vorhel_testing import VirtualScreen, wait_until, window_ids_of, write_opener
+from vorhel_testing import VirtualScreen, read_text, wait_until, window_ids_of, write_opener
 
 BLACK, WHITE = (0, 0, 0), (255, 255, 255)
 
@@ -153,11 +154,29 @@ class PickerTest(unittest.TestCase):
             for count in (1, 2):
                 picker.click(80, 575)
                 picker.park_pointer()
-                self.assertTrue(wait_until(lambda: os.path.exists(record) and
-                                           len(open(record).read().splitlines()) == count, 10))
+                self.assertTrue(wait_until(lambda: len(read_text(record).splitlines()) == count, 10))
             page = os.path.join(picker.directory, "engine.html")
-            self.assertEqual(open(record).read().splitlines(), [page, page])
+            self.assertEqual(read_text(record).splitlines(), [page, page])
             self.assertIsNone(picker.process.poll())
+
+    def test_the_opener_gets_the_environment_the_picker_was_given(self):
+        # The picker changes its environment for a moment while it starts;
+        # what it starts later must see the user's, set or not.
+        stand_in = tempfile.mkdtemp(prefix="vorhel-opener-")
+        self.addCleanup(shutil.rmtree, stand_in, True)
+        record = os.path.join(stand_in, "seen.txt")
+        with open(os.path.join(stand_in, "xdg-open"), "w") as script:
+            script.write(f'#!/bin/sh\nprintf "%s\\n" "${{XCOMPOSEFILE-unset}}" >> "{record}"\n')
+        os.chmod(os.path.join(stand_in, "xdg-open"), 0o755)
+        with VirtualScreen(1920, 1080) as screen, mock.patch.dict(os.environ):
+            os.environ.pop("XCOMPOSEFILE", None)
+            for given, count in (("/home/someone/.XCompose", 1), (None, 2)):
+                extra = {"XCOMPOSEFILE": given} if given else {}
+                picker = self.start(screen, path_prefix=stand_in, extra_env=extra)
+                picker.click(80, 575)
+                self.assertTrue(wait_until(lambda: len(read_text(record).splitlines()) == count, 10))
+                picker.close()
+            self.assertEqual(read_text(record).splitlines(), ["/home/someone/.XCompose", "unset"])
 
     def test_close_button_and_escape_end_with_zero(self):
         with VirtualScreen(1920, 1080) as screen:
