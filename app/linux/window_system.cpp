@@ -3,9 +3,7 @@
 #include "app/window_system.h"
 
 #include <SDL.h>
-#include <fontconfig/fontconfig.h>
 #include <limits.h>
-#include <pthread.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -34,25 +32,6 @@ void (**exit_routines)(void) = nullptr;
 int exit_routine_count = 0;
 
 bool shut_down = false;
-
-// fontconfig reads its configuration and every font directory's cache once
-// per process, which takes about as long as SDL's connection to the display.
-// Both the boxes and the engine need it, so it starts on a thread of its own
-// while SDL connects, and is ready by the time MainWindow exists.
-pthread_t fontconfig_thread;
-bool fontconfig_starting = false;
-
-void *StartFontconfig(void *) {
-  FcInit();
-  return nullptr;
-}
-
-void WaitForFontconfig(void) {
-  if (fontconfig_starting) {
-    pthread_join(fontconfig_thread, nullptr);
-    fontconfig_starting = false;
-  }
-}
 
 // The picker takes no typed text, yet SDL opens an input method, and
 // libX11's own reads the whole of the locale's compose table for it (about
@@ -129,7 +108,6 @@ void StartWindowSystem(void) {
   // Before SDL starts, so that SDL's own handler passes errors on to ours,
   // and SDL puts ours back when it shuts down and closes its connections.
   ForgiveEventsToVanishedWindows();
-  fontconfig_starting = pthread_create(&fontconfig_thread, nullptr, StartFontconfig, nullptr) == 0;
   // A failure here means there is no display; it is reported when MainWindow
   // cannot be opened.
   StartVideoWithoutComposeTable();
@@ -183,7 +161,6 @@ void OpenMainWindow(void (*on_created)(void)) {
   }
   GiveWindowTheProgramIcon(main_window);
 
-  WaitForFontconfig();
   on_created();
   SDL_ShowWindow(main_window);
 }
