@@ -35,7 +35,7 @@ LOCALE_DIR = os.path.join(WINE_DIR, "locale")
 LOCALE = "zh_CN.UTF-8"
 EMULATED_DIR = os.path.join(WINE_DIR, "emulated")
 SHIM_SOURCE = os.environ.get("VORHEL_WINE_SHIM_SOURCE",
-                             os.path.join(os.path.dirname(os.path.abspath(__file__)), "emulated", "trap_number.c"))
+                             os.path.join(os.path.dirname(os.path.abspath(__file__)), "emulated", "kernel_differences.c"))
 
 NATIVE_LOADER = "/usr/lib/wine/wine"     # Debian's 32-bit loader (wine32:i386)
 NATIVE_SERVER = "/usr/lib/wine/wineserver64"
@@ -113,7 +113,7 @@ def _emulated_runner():
         if not os.path.islink(link):
             os.symlink(target, link)
     shutil.copy2(NATIVE_LOADER, os.path.join(bin_dir, "wine-i386"))
-    shim = os.path.join(bin_dir, "trap_number.so")
+    shim = os.path.join(bin_dir, "kernel_differences.so")
     subprocess.run(["cc", "-m32", "-O2", "-fPIC", "-shared", "-nostdlib", "-ffreestanding",
                     "-Wall", "-Wextra", "-Werror", "-o", shim, SHIM_SOURCE], check=True)
     with open(os.path.join(EMULATED_DIR, "sysroot", "etc", "ld.so.preload"), "w") as preload:
