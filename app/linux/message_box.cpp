@@ -160,6 +160,14 @@ void RunBox(OpenBox *box) {
       if (HandleBoxEvent(box, event)) {
         break;
       }
+    } else if (event.type == SDL_KEYDOWN && event.key.repeat == 0) {
+      // The box has the keyboard from the moment it shows, as a task-modal
+      // box does elsewhere. SDL hands it the focus only a moment after it
+      // appears, and a key pressed meanwhile goes to another of the
+      // program's windows; the box's keys act on the box wherever they went.
+      if (HandleBoxEvent(box, event)) {
+        break;
+      }
     } else if (event.type == SDL_QUIT) {
       // Asked to end (a signal, say): close the box and let whoever runs the
       // program's loop see the request.

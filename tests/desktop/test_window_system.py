@@ -273,7 +273,7 @@ class ModalBox(unittest.TestCase):
         return int(counts.group(1)), int(counts.group(2))
 
     def test_blocks_input_keeps_the_picture_and_the_clipboard(self):
-        for dismiss in ("click on OK", "close box"):
+        for dismiss in ("click on OK", "close box", "Return meant for MainWindow"):
             with self.subTest(dismiss=dismiss), VirtualScreen(1366, 768) as screen:
                 env = screen.env()
                 process, main, box = self.open_box(screen, "C0FFEE42")
@@ -295,8 +295,13 @@ class ModalBox(unittest.TestCase):
                     # OK sits at the right of the bottom band.
                     run(["xdotool", "mousemove", str(box_left + width - 54), str(box_top + height - 24),
                          "click", "1"], env)
-                else:
+                elif dismiss == "close box":
                     use_close_box(screen.display, box)
+                else:
+                    # As when the key comes before the box has the keyboard:
+                    # a box's key acts on the box wherever it went.
+                    run(["xdotool", "windowfocus", "--sync", str(main)], env)
+                    run(["xdotool", "keydown", "--window", str(main), "Return"], env)
                 input_events, other_events = self.finish(process, env)
                 self.assertEqual(input_events, 0)
                 self.assertGreater(other_events, 0)  # window events are handed back
