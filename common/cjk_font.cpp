@@ -1,5 +1,7 @@
 #include "common/cjk_font.h"
 
+#include "common/font_choices.h"
+
 #include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
@@ -40,9 +42,7 @@ bool ReadableFace(FcPattern *font, FontFace *face) {
   return true;
 }
 
-} // namespace
-
-FontFace FindCjkFont(std::string_view face) {
+FontFace AskFontconfig(std::string_view face) {
   FontFace found;
   if (!FcInit()) {
     return found;
@@ -77,6 +77,17 @@ FontFace FindCjkFont(std::string_view face) {
     }
   }
   FcFontSetDestroy(fonts);
+  return found;
+}
+
+} // namespace
+
+FontFace FindCjkFont(std::string_view face) {
+  if (std::optional<FontFace> remembered = RememberedFontChoice(face)) {
+    return *remembered;
+  }
+  FontFace found = AskFontconfig(face);
+  RememberFontChoice(face, found);
   return found;
 }
 

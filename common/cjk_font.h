@@ -10,6 +10,7 @@ struct FontFace {
   std::string path; // the font file; empty when fontconfig knows no font at all
   int index = 0;    // the face within a font collection (.ttc)
   bool has_cjk = false; // false: no font has the Chinese glyphs; path is merely the best font
+  bool remembered = false; // the choice of an earlier run, fontconfig not asked
 };
 
 // Resolves a face name given in UTF-8 ("黑体", "SimHei", "sans-serif") to a

@@ -11,9 +11,11 @@
 #include <cmath>
 #include <cstdint>
 #include <system_error>
+#include <optional>
 #include <thread>
 
 #include "common/desktop_scale.h"
+#include "common/font_choices.h"
 #include "common/gbk_text.h"
 #include "kv2d/colour.h"
 
@@ -125,7 +127,11 @@ bool Engine::Create(const CreateOptions &options) {
   // Before anything asks for the window's surface: otherwise SDL may back
   // it with OpenGL, which loads a whole GL stack for nothing.
   SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
-  FontconfigStart fontconfig;
+  // The fonts an earlier run chose spare fontconfig's start altogether.
+  std::optional<FontconfigStart> fontconfig;
+  if (!desktop::FontChoicesRemembered()) {
+    fontconfig.emplace();
+  }
   if (TTF_Init() != 0) {
     return fail("SDL_ttf cannot start", TTF_GetError());
   }
@@ -165,7 +171,7 @@ bool Engine::Create(const CreateOptions &options) {
     SDL_ShowWindow(window);
     log_.Write("window: shown");
   }
-  if (!fontconfig.Succeeded()) {
+  if (fontconfig && !fontconfig->Succeeded()) {
     return fail("fontconfig cannot start", "");
   }
   window_ = window;

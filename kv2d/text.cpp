@@ -109,8 +109,8 @@ TTF_Font *Fonts::Open(const std::string &face, const char *purpose) {
   TTF_SetFontHinting(font, TTF_HINTING_NORMAL);
   if (log_) {
     const char *family = TTF_FontFaceFamilyName(font);
-    log_->Write("font %s: \"%s\" -> %s (face %d, \"%s\"), %d px", purpose, face.c_str(), file.path.c_str(), file.index,
-                family ? family : "?", device_size);
+    log_->Write("font %s: \"%s\" -> %s (face %d, \"%s\"), %d px%s", purpose, face.c_str(), file.path.c_str(),
+                file.index, family ? family : "?", device_size, file.remembered ? ", as remembered" : "");
     if (!file.has_cjk) {
       log_->Write("font %s: no font with Chinese found; Chinese texts will lack glyphs", purpose);
     }
