@@ -446,7 +446,7 @@ def versions():
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", required=True)
-    parser.add_argument("--pairs", type=int, default=5)
+    parser.add_argument("--pairs", type=int, default=9)
     parser.add_argument("--no-frame-cost", action="store_true", help="skip the callgrind run")
     args = parser.parse_args()
     if args.pairs < 5:
