@@ -9,7 +9,7 @@ import subprocess
 import tempfile
 import unittest
 
-FONT_PROBE = os.environ.get("VORHEL_FONT_PROBE", "")
+FONT_PROBE = os.environ.get("VORHEL_PROBE", "")
 
 
 def system_cjk_font():
@@ -17,7 +17,7 @@ def system_cjk_font():
     return result.stdout.strip()
 
 
-@unittest.skipUnless(FONT_PROBE, "VORHEL_FONT_PROBE names the probe program")
+@unittest.skipUnless(FONT_PROBE, "VORHEL_PROBE names the probe program")
 class FontChoices(unittest.TestCase):
 
     def setUp(self):
